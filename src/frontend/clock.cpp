@@ -22,8 +22,8 @@ uint64_t TicksToMs(uint64_t ticks, uint64_t ticksPerSecond) {
     // rest * 1000 fits in 64 bits for any real counter; past that, a millisecond is so many
     // ticks that dropping the frequency's last three digits costs less than one.
     constexpr uint64_t MulLimit = UINT64_MAX / 1000;
-    const uint64_t part = ticksPerSecond <= MulLimit ? rest * 1000 / ticksPerSecond
-                                                     : rest / (ticksPerSecond / 1000);
+    const uint64_t part =
+        ticksPerSecond <= MulLimit ? rest * 1000 / ticksPerSecond : rest / (ticksPerSecond / 1000);
     return whole * 1000 + part;
 }
 

@@ -34,7 +34,8 @@ BOOL AllocConsole();
 BOOL FreeConsole();
 HANDLE GetStdHandle(DWORD nStdHandle);
 BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle);
-BOOL SetConsoleDisplayMode(HANDLE hConsoleOutput, DWORD dwFlags, PCOORD lpNewScreenBufferDimensions);
+BOOL SetConsoleDisplayMode(HANDLE hConsoleOutput, DWORD dwFlags,
+                           PCOORD lpNewScreenBufferDimensions);
 BOOL SetConsoleWindowInfo(HANDLE hConsoleOutput, BOOL bAbsolute, const SMALL_RECT* lpConsoleWindow);
 BOOL SetConsoleScreenBufferSize(HANDLE hConsoleOutput, COORD dwSize);
 BOOL SetConsoleCursorInfo(HANDLE hConsoleOutput, const CONSOLE_CURSOR_INFO* lpConsoleCursorInfo);

@@ -27,7 +27,8 @@ void FillFormat() {
 } // namespace
 
 bool StartSound() {
-    bounceWave = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_NO_SERIALIZE, WaveBytes));
+    bounceWave =
+        static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_NO_SERIALIZE, WaveBytes));
     if (bounceWave == nullptr) {
         return false;
     }
@@ -43,7 +44,9 @@ bool StartSound() {
     return waveOutPrepareHeader(device, &header, HeaderSize) == MMSYSERR_NOERROR;
 }
 
-void PlayBounce() { waveOutWrite(device, &header, HeaderSize); }
+void PlayBounce() {
+    waveOutWrite(device, &header, HeaderSize);
+}
 
 void ReleaseSound() {
     waveOutUnprepareHeader(device, &header, HeaderSize);

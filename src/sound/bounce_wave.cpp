@@ -4,7 +4,9 @@
 
 namespace {
 
-double Abs(double v) { return __builtin_fabs(v); }
+double Abs(double v) {
+    return __builtin_fabs(v);
+}
 
 // Round to nearest, ties to even, with integer steps only, so that no floating-point rounding
 // mode or instruction set changes the result. Values outside the signed 32-bit range, and NaN,
