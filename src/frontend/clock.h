@@ -4,7 +4,7 @@
 #include <cstdint>
 
 // Fixes the clock's origin. Returns 0, or 1 when the counter's frequency can't be read; the clock
-// then stands still at 0. Called once by the main routine before the frame loop.
+// then takes the counter to run at 10 MHz. Called once by the main routine before the frame loop.
 int StartClock();
 
 // Milliseconds since StartClock, growing by one per real millisecond and wrapping at 2^32.

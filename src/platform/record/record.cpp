@@ -61,7 +61,8 @@ bool Enter(Call call) {
     if (state.logLoopCalls || !loopCall) {
         state.log.push_back(call);
     }
-    return state.failing.count(call) != 0;
+    const int nth = ++state.counts[static_cast<int>(call)];
+    return state.failing.count(call) != 0 || state.failingNth.count({call, nth}) != 0;
 }
 
 } // namespace record

@@ -10,6 +10,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace record {
@@ -86,7 +87,9 @@ struct State {
     std::vector<ConsoleWrite> keptWrites; // only when keepWrites is set
 
     // How the layer behaves.
-    std::set<Call> failing;
+    std::set<Call> failing;                    // every call of these kinds fails
+    std::set<std::pair<Call, int>> failingNth; // the nth call of a kind fails, counting from 1
+    int counts[static_cast<int>(Call::waveOutClose) + 1] = {};
     bool keepWrites = false;
     bool logLoopCalls = true; // false keeps a long frame loop's counter reads and writes out of log
     std::function<void(const ConsoleWrite&)> onWrite;
