@@ -1,86 +1,9 @@
-#include <gif_lib.h>
-
 #include <cstdio>
-#include <cstring>
 
+#include "decode_gif.h"
 #include "frame_gif.h"
-#include "picture_frames.h"
 
 namespace {
-
-struct DecodedGif {
-    bool ok = false;
-    int width = 0;
-    int height = 0;
-    bool loopsForever = false;
-    std::vector<Rgb> palette;
-    std::vector<int> delaysCs;
-    std::vector<int> storedWidths;
-    std::vector<std::vector<uint8_t>> shown; // the whole picture once each frame is drawn
-};
-
-bool IsLoopExtension(const ExtensionBlock& block, const ExtensionBlock* next) {
-    return block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11 &&
-           std::memcmp(block.Bytes, "NETSCAPE2.0", 11) == 0 && next != nullptr &&
-           next->ByteCount == 3 && next->Bytes[0] == 1 && next->Bytes[1] == 0 &&
-           next->Bytes[2] == 0;
-}
-
-void DrawOnto(std::vector<uint8_t>& canvas, const SavedImage& image) {
-    const GifImageDesc& d = image.ImageDesc;
-    for (int y = 0; y < d.Height; ++y) {
-        for (int x = 0; x < d.Width; ++x) {
-            canvas[static_cast<std::size_t>((d.Top + y) * PictureWidth + d.Left + x)] =
-                image.RasterBits[y * d.Width + x];
-        }
-    }
-}
-
-void Collect(GifFileType* gif, DecodedGif& out) {
-    out.width = gif->SWidth;
-    out.height = gif->SHeight;
-    for (int k = 0; gif->SColorMap != nullptr && k < gif->SColorMap->ColorCount; ++k) {
-        const GifColorType& c = gif->SColorMap->Colors[k];
-        out.palette.push_back({c.Red, c.Green, c.Blue});
-    }
-    std::vector<uint8_t> canvas(static_cast<std::size_t>(PictureWidth) * PictureHeight, 0);
-    for (int k = 0; k < gif->ImageCount; ++k) {
-        const SavedImage& image = gif->SavedImages[k];
-        for (int e = 0; e < image.ExtensionBlockCount; ++e) {
-            const ExtensionBlock* next =
-                e + 1 < image.ExtensionBlockCount ? &image.ExtensionBlocks[e + 1] : nullptr;
-            out.loopsForever = out.loopsForever || IsLoopExtension(image.ExtensionBlocks[e], next);
-        }
-        GraphicsControlBlock control;
-        DGifSavedExtensionToGCB(gif, k, &control);
-        out.delaysCs.push_back(control.DelayTime);
-        out.storedWidths.push_back(image.ImageDesc.Width);
-        DrawOnto(canvas, image);
-        out.shown.push_back(canvas);
-    }
-}
-
-DecodedGif ReadGif(const std::string& path) {
-    DecodedGif decoded;
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-    if (gif == nullptr) {
-        return decoded;
-    }
-    decoded.ok = DGifSlurp(gif) == GIF_OK;
-    if (decoded.ok) {
-        Collect(gif, decoded);
-    }
-    DGifCloseFile(gif, &error);
-    return decoded;
-}
-
-// A distinct frame for each column: one red cell on the plain background.
-Grid RedCellAt(int i) {
-    Grid grid = PlainGrid();
-    SetCell(grid, i, 10, GlyphFull, AttrRed);
-    return grid;
-}
 
 struct TimedFrame {
     Grid grid;
@@ -122,6 +45,18 @@ TEST(PictureGif, EachFrameDecodesToItsPictureInTheConsoleColours) {
     // After the first, frames store only what changed: here two neighbouring cells.
     EXPECT_EQ(gif.storedWidths[0], 480);
     EXPECT_EQ(gif.storedWidths[1], 2 * CellWidthPx);
+}
+
+TEST(PictureGif, ChangesInEveryColourStillDecodeExactly) {
+    Grid before = PlainGrid();
+    SetCell(before, 30, 30, GlyphFull, 0x00);
+    Grid after = PlainGrid();
+    for (int k = 0; k < PaletteSize; ++k) {
+        SetCell(after, k + 1, 5, GlyphFull, static_cast<WORD>(k));
+    }
+    const DecodedGif gif = WriteAndRead({{before, 20}, {after, 20}}, "all-colours.gif");
+    ASSERT_EQ(gif.shown.size(), 2u);
+    EXPECT_TRUE(gif.shown[1] == RenderFrame(after.data()));
 }
 
 TEST(PictureGif, RoundingToCentisecondsIsCarriedSoTheTotalTimeIsKept) {

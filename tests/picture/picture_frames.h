@@ -26,6 +26,13 @@ inline void SetCell(Grid& grid, int i, int j, unsigned char glyph, WORD attr) {
     cell.Attributes = attr;
 }
 
+// A distinct frame for each column: one red cell on the plain background.
+inline Grid RedCellAt(int i) {
+    Grid grid = PlainGrid();
+    SetCell(grid, i, 10, GlyphFull, AttrRed);
+    return grid;
+}
+
 inline uint8_t PixelAt(const std::vector<uint8_t>& pixels, int x, int y) {
     return pixels[static_cast<std::size_t>(y * PictureWidth + x)];
 }

@@ -1,18 +1,20 @@
 #include "frame_gif.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstddef>
 #include <vector>
 
+#include "frame_changes.h"
 #include "frame_picture.h"
 
 struct GifMovie {
     GifFileType* file;
-    std::vector<uint8_t> shown; // what a viewer shows after the frames written so far
-    std::vector<uint8_t> held;  // the latest frame, held back while the next frames repeat it
-    uint64_t heldFromMs;        // on the movie's time line, from the start of the first frame
+    Picture shown;       // what a viewer shows after the frames written so far
+    Picture held;        // the latest frame, held back while the next frames repeat it
+    uint64_t heldFromMs; // on the movie's time line, from the start of the first frame
     uint64_t endMs;
     bool ok;
 };
@@ -22,50 +24,16 @@ namespace {
 // The longest delay one GIF frame can carry.
 constexpr uint64_t MaxDelayCs = 0xFFFF;
 
-struct Rect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
 uint64_t ToCentiseconds(uint64_t ms) {
     return (ms + 5) / 10;
 }
 
-std::size_t At(int x, int y) {
-    return static_cast<std::size_t>(y) * PictureWidth + static_cast<std::size_t>(x);
-}
-
-// Bounds of the pixels that differ from what is shown; a single pixel when nothing differs, as a
-// GIF frame can't be empty.
-Rect ChangedRect(const std::vector<uint8_t>& shown, const std::vector<uint8_t>& next) {
-    if (shown.empty()) {
-        return {0, 0, PictureWidth, PictureHeight};
-    }
-    int left = PictureWidth, top = PictureHeight, right = -1, bottom = -1;
-    for (int y = 0; y < PictureHeight; ++y) {
-        for (int x = 0; x < PictureWidth; ++x) {
-            if (shown[At(x, y)] != next[At(x, y)]) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    if (right < 0) {
-        return {0, 0, 1, 1};
-    }
-    return {left, top, right - left + 1, bottom - top + 1};
-}
-
-bool PutDelay(GifFileType* file, uint64_t delayCs) {
+bool PutControl(GifFileType* file, uint64_t delayCs, int keep) {
     GraphicsControlBlock control;
     control.DisposalMode = DISPOSE_DO_NOT;
     control.UserInputFlag = false;
     control.DelayTime = static_cast<int>(delayCs);
-    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    control.TransparentColor = keep == NoColour ? NO_TRANSPARENT_COLOR : keep;
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     return EGifPutExtension(file, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
@@ -73,11 +41,13 @@ bool PutDelay(GifFileType* file, uint64_t delayCs) {
 
 bool PutImage(GifMovie* movie, uint64_t delayCs) {
     const Rect r = ChangedRect(movie->shown, movie->held);
+    const int keep = UnusedColour(movie->shown, movie->held, r);
     bool ok =
-        PutDelay(movie->file, delayCs) &&
+        PutControl(movie->file, delayCs, keep) &&
         EGifPutImageDesc(movie->file, r.left, r.top, r.width, r.height, false, nullptr) == GIF_OK;
     for (int y = r.top; ok && y < r.top + r.height; ++y) {
-        ok = EGifPutLine(movie->file, &movie->held[At(r.left, y)], r.width) == GIF_OK;
+        std::vector<uint8_t> row = StoredRow(movie->shown, movie->held, r, y, keep);
+        ok = EGifPutLine(movie->file, row.data(), r.width) == GIF_OK;
     }
     movie->shown = movie->held;
     return ok;
@@ -123,9 +93,15 @@ bool PutScreen(GifFileType* file) {
 } // namespace
 
 GifMovie* OpenGifMovie(const std::string& path) {
+    // Readable by all, as other files are made, subject to the umask.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
     int error = 0;
-    GifFileType* file = EGifOpenFileName(path.c_str(), false, &error);
+    GifFileType* file = EGifOpenFileHandle(fd, &error);
     if (file == nullptr) {
+        close(fd);
         return nullptr;
     }
     GifMovie* movie = new GifMovie{file, {}, {}, 0, 0, true};

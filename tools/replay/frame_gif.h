@@ -5,7 +5,8 @@
 // whole movie and rounded there, so rounding never accumulates: a run of 15 ms frames shows for
 // 2, 1, 2, 1... centiseconds. A frame left with no time at all after rounding is dropped, since
 // viewers show a zero delay as a long pause. Consecutive identical frames are stored once with
-// their times added, and each stored frame holds only the rectangle that changed.
+// their times added; each stored frame holds only the rectangle that changed, in which the pixels
+// that stay are transparent.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,9 @@
 // zorvendale-replay: runs the animation headless on clock readings read from standard input and
-// prints each frame's motion state and a hash of its picture.
+// prints each frame's motion state and a hash of its picture; can also save the frames as pictures.
 
 #include "animation/raster.h"
 #include "animation/scene.h"
+#include "replay_pictures.h"
 #include "sound/bounce_wave.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 namespace {
 
 const char Usage[] =
-    "usage: zorvendale-replay [--frames] < readings\n"
+    "usage: zorvendale-replay [--frames] [--png DIR] [--gif FILE] < readings\n"
     "       zorvendale-replay --wave FILE\n"
     "\n"
     "Reads clock readings in milliseconds from standard input, one unsigned 32-bit decimal per\n"
@@ -30,14 +31,21 @@ const char Usage[] =
     "\n"
     "  --frames     after each frame's line, print its 40 rows of 60 cells as cc:aa\n"
     "               (character and attribute low byte in hex)\n"
+    "  --png DIR    also save each frame as DIR/frame-000001.png, frame-000002.png, ...\n"
+    "               (480 by 640 pixels, each cell 8 by 16; DIR is created when missing)\n"
+    "  --gif FILE   also save the run as one looping animated GIF, each frame shown until the\n"
+    "               next reading; the last frame as long as the one before it (100 ms if alone)\n"
     "  --wave FILE  write the bounce sound as a WAV file (8-bit stereo PCM, 11,025 Hz) and exit;\n"
     "               with FILE '-', write its raw 4,800 bytes to standard output\n"
     "  --help       show this text\n"
     "\n"
-    "A line that is not an unsigned 32-bit decimal stops the run with exit status 2.\n";
+    "A line that is not an unsigned 32-bit decimal stops the run with exit status 2; a picture\n"
+    "that can't be written stops it with exit status 1.\n";
 
 struct Options {
     bool frames = false;
+    const char* pngDir = nullptr;
+    const char* gif = nullptr;
     const char* wave = nullptr;
 };
 
@@ -154,7 +162,7 @@ bool ReadLine(std::string& line) {
     return !line.empty();
 }
 
-int Replay(const Options& options) {
+int ReplayReadings(const Options& options, ReplayPictures* pictures) {
     Scene scene;
     InitScene(scene);
     static CHAR_INFO grid[CellCount]; // zero-filled, and the upper character bytes stay so
@@ -181,8 +189,21 @@ int Replay(const Options& options) {
             PrintCells(out, grid);
         }
         out.Flush();
+        if (!SaveReplayPicture(pictures, frame, nowMs, grid)) {
+            return 1;
+        }
     }
     return 0;
+}
+
+int Replay(const Options& options) {
+    ReplayPictures* pictures = OpenReplayPictures(options.pngDir, options.gif);
+    if (pictures == nullptr) {
+        return 1;
+    }
+    const int status = ReplayReadings(options, pictures);
+    // Even a run stopped by a bad line leaves a complete GIF of the frames before it.
+    return CloseReplayPictures(pictures) || status != 0 ? status : 1;
 }
 
 void PutLe(unsigned char* at, uint32_t v, int bytes) {
@@ -229,6 +250,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
         }
         if (arg == "--frames") {
             options.frames = true;
+        } else if (arg == "--png" && k + 1 < argc) {
+            options.pngDir = argv[++k];
+        } else if (arg == "--gif" && k + 1 < argc) {
+            options.gif = argv[++k];
         } else if (arg == "--wave" && k + 1 < argc) {
             options.wave = argv[++k];
         } else {
