@@ -7,8 +7,9 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h> // after <windows.h>, whose types it uses
 #else
 #include <cstdint>
 
