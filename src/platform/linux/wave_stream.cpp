@@ -1,0 +1,140 @@
+#include "platform/linux/wave_stream.h"
+
+#include <alsa/asoundlib.h>
+#include <cerrno>
+#include <ctime>
+
+namespace {
+
+// Room for a whole bounce sound (2,400 frames at 11,025 Hz) with margin to spare.
+constexpr unsigned LatencyUs = 500000;
+constexpr int WriteAttempts = 4;
+constexpr int CloseWaitSteps = 200;
+constexpr long CloseWaitStepNs = 5000000;
+
+// The program shows nothing but its picture; ALSA would otherwise print its own complaints.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+bool PickFormat(const WAVEFORMATEX& f, snd_pcm_format_t& format) {
+    if (f.wFormatTag != WAVE_FORMAT_PCM || f.nChannels < 1 || f.nChannels > 2 ||
+        f.nSamplesPerSec == 0 || f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8) {
+        return false;
+    }
+    if (f.wBitsPerSample == 8) {
+        format = SND_PCM_FORMAT_U8;
+    } else if (f.wBitsPerSample == 16) {
+        format = SND_PCM_FORMAT_S16_LE;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A missing card reads as Windows' "no such device", as on a machine without one.
+MMRESULT OpenFailure(int err) {
+    if (err == -ENOENT || err == -ENODEV) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    if (err == -EBUSY) {
+        return MMSYSERR_ALLOCATED;
+    }
+    return err == -ENOMEM ? MMSYSERR_NOMEM : MMSYSERR_NODRIVER;
+}
+
+// With ALSA's usual threshold a write shorter than the buffer would wait for more before starting.
+bool StartAtFirstFrame(snd_pcm_t* pcm) {
+    snd_pcm_sw_params_t* sw = nullptr;
+    snd_pcm_sw_params_alloca(&sw);
+    return snd_pcm_sw_params_current(pcm, sw) == 0 &&
+           snd_pcm_sw_params_set_start_threshold(pcm, sw, 1) == 0 &&
+           snd_pcm_sw_params(pcm, sw) == 0;
+}
+
+MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t format,
+                   WaveStream& stream) {
+    snd_pcm_uframes_t buffer = 0;
+    snd_pcm_uframes_t period = 0;
+    if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, f.nChannels,
+                           f.nSamplesPerSec, 1, LatencyUs) < 0 ||
+        snd_pcm_get_params(pcm, &buffer, &period) < 0) {
+        return WAVERR_BADFORMAT;
+    }
+    if (!StartAtFirstFrame(pcm)) {
+        return MMSYSERR_ERROR;
+    }
+    stream = WaveStream{pcm, f.nBlockAlign, buffer};
+    return MMSYSERR_NOERROR;
+}
+
+// A stream whose last play ran out stands in underrun (or, after a suspend, stopped) and takes no
+// frames until prepared again. Asking for the space first also brings the state up to date.
+bool ReadyFor(snd_pcm_t* pcm, unsigned long frames) {
+    snd_pcm_sframes_t avail = snd_pcm_avail(pcm);
+    const snd_pcm_state_t state = snd_pcm_state(pcm);
+    if (avail < 0 || (state != SND_PCM_STATE_RUNNING && state != SND_PCM_STATE_PREPARED)) {
+        if (snd_pcm_prepare(pcm) < 0) {
+            return false;
+        }
+        avail = snd_pcm_avail(pcm);
+    }
+    return avail >= 0 && static_cast<unsigned long>(avail) >= frames;
+}
+
+} // namespace
+
+MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
+    snd_pcm_format_t format = SND_PCM_FORMAT_UNKNOWN;
+    if (!PickFormat(f, format)) {
+        return WAVERR_BADFORMAT;
+    }
+    snd_lib_error_set_handler(IgnoreAlsaError);
+    snd_pcm_t* pcm = nullptr;
+    const int err = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0) {
+        return OpenFailure(err);
+    }
+    const MMRESULT configured = Configure(pcm, f, format, stream);
+    if (configured != MMSYSERR_NOERROR) {
+        snd_pcm_close(pcm);
+    }
+    return configured;
+}
+
+// Under some sound servers the delay stays non-zero after an underrun, so the state decides too.
+bool WaveStreamSounding(const WaveStream& stream) {
+    snd_pcm_sframes_t delay = 0;
+    if (snd_pcm_delay(stream.pcm, &delay) < 0) {
+        return false;
+    }
+    return snd_pcm_state(stream.pcm) == SND_PCM_STATE_RUNNING && delay > 0;
+}
+
+// The space was checked first, so a shorter write only comes from an underrun in between (prepare
+// and go on) or from ALSA refusing; then what went out plays and the write reports failure.
+MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long frames) {
+    if (!ReadyFor(stream.pcm, frames)) {
+        return MMSYSERR_ERROR;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    unsigned long done = 0;
+    for (int attempt = 0; done < frames && attempt < WriteAttempts; ++attempt) {
+        const snd_pcm_sframes_t n =
+            snd_pcm_writei(stream.pcm, bytes + done * stream.frameBytes, frames - done);
+        if (n > 0) {
+            done += static_cast<unsigned long>(n);
+        } else if (n != -EPIPE || snd_pcm_prepare(stream.pcm) < 0) {
+            break;
+        }
+    }
+    return done == frames ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+}
+
+// Polled rather than drained: a drain on a stalled device could hold the exit for ever.
+void CloseWaveStream(WaveStream& stream) {
+    const timespec step{0, CloseWaitStepNs};
+    for (int i = 0; i < CloseWaitSteps && WaveStreamSounding(stream); ++i) {
+        nanosleep(&step, nullptr);
+    }
+    snd_pcm_close(stream.pcm);
+    stream.pcm = nullptr;
+}

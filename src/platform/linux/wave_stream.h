@@ -1,0 +1,27 @@
+// The ALSA side of the waveform-audio output: one playback stream per open device. wave.cpp keeps
+// Windows' rules (handles, headers, results); this file keeps ALSA's.
+#pragma once
+
+#include "platform/win_api.h"
+
+typedef struct _snd_pcm snd_pcm_t;
+
+struct WaveStream {
+    snd_pcm_t* pcm;
+    unsigned frameBytes;        // one sample frame: all channels of one instant
+    unsigned long bufferFrames; // the most that one write can hand over without waiting
+};
+
+// Opens ALSA's default playback device, non-blocking, for a PCM format. Installs the silent error
+// handler before anything else in ALSA runs.
+MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& format);
+
+// True while frames already written are still to be heard.
+bool WaveStreamSounding(const WaveStream& stream);
+
+// Hands the frames over whole and starts them at once, without waiting; a stream left in underrun
+// by the previous play is prepared again first.
+MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long frames);
+
+// Lets what was written sound out, for at most a second, then closes the stream.
+void CloseWaveStream(WaveStream& stream);
