@@ -1,0 +1,81 @@
+#include "wave/wave_test_support.h"
+
+#include "platform/linux/layer.h"
+
+namespace {
+
+constexpr DWORD Playing = WHDR_PREPARED | WHDR_INQUEUE;
+constexpr DWORD Played = WHDR_PREPARED | WHDR_DONE;
+
+} // namespace
+
+// The null device takes frames at once, so no play is ever still sounding.
+TEST_F(WaveTest, EveryAcceptedWriteDeliversOneWholeCopy) {
+    UseNullDevice();
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Write(), MMSYSERR_NOERROR) << i;
+    }
+    ASSERT_EQ(waveOutUnprepareHeader(device, &header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    EXPECT_EQ(Captured(), Copies(3));
+}
+
+// Also shows that a write shorter than the device's buffer starts playing by itself.
+TEST_F(WaveTest, WhileSoundingWritesAreRefusedAndChangeNothing) {
+    UseTimedDevice();
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    EXPECT_EQ(header.dwFlags, Playing);
+    EXPECT_EQ(Write(), WAVERR_STILLPLAYING);
+    EXPECT_EQ(waveOutUnprepareHeader(device, &header, sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
+    EXPECT_EQ(waveOutClose(device), WAVERR_STILLPLAYING);
+    EXPECT_EQ(header.dwFlags, Playing);
+    Wait(SoundSeconds + 0.1);
+    ASSERT_EQ(waveOutUnprepareHeader(device, &header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(header.dwFlags, DWORD{WHDR_DONE});
+    ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    EXPECT_EQ(Captured(), Copies(1));
+}
+
+// The stream stands in underrun after each play; the next write must bring it back.
+TEST_F(WaveTest, AWriteAfterThePreviousPlayEndedPlaysAgain) {
+    UseTimedDevice();
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Write(), MMSYSERR_NOERROR) << i;
+        EXPECT_EQ(Write(), WAVERR_STILLPLAYING) << i;
+        Wait(SoundSeconds + 0.1);
+    }
+    ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    EXPECT_EQ(header.dwFlags, Played);
+    EXPECT_EQ(Captured(), Copies(3));
+}
+
+// On the way out a play that has begun is let to finish: heard whole, recorded whole.
+TEST_F(WaveTest, CloseOnExitLetsTheLastPlayFinish) {
+    UseTimedDevice();
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    const double start = Now();
+    CloseWaveOnExit();
+    const double waited = Now() - start;
+    EXPECT_GT(waited, SoundSeconds * 0.7);
+    EXPECT_LT(waited, 1.0);
+    EXPECT_EQ(Captured(), Copies(1));
+    EXPECT_EQ(waveOutClose(device), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(WaveTest, CloseOnExitDeliversWhatTheNullDeviceHoldsBack) {
+    UseNullDevice();
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    CloseWaveOnExit();
+    EXPECT_EQ(Captured(), Copies(2));
+}

@@ -1,0 +1,94 @@
+#include "wave/wave_test_support.h"
+
+#include "platform/linux/layer.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+void WaveTest::SetUp() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "wave-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+    capture = dir + "/capture.raw";
+    config = dir + "/alsa.conf";
+    // Every byte differs from its neighbours, so a dropped or repeated frame shows.
+    sound.resize(SoundBytes);
+    for (unsigned i = 0; i < SoundBytes; ++i) {
+        sound[i] = static_cast<unsigned char>((i * 31 + i / 256 + 7) & 0xFF);
+    }
+    header.lpData = reinterpret_cast<LPSTR>(sound.data());
+    header.dwBufferLength = SoundBytes;
+}
+
+void WaveTest::TearDown() {
+    CloseWaveOnExit();
+    std::filesystem::remove_all(dir);
+}
+
+void WaveTest::UseDefaultDevice(const std::string& definition) {
+    std::ofstream(config) << "pcm_type.zvtimed { lib \"" TIMED_PCM_MODULE "\" }\n"
+                          << "pcm.!default { " << definition << " }\n";
+    setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
+}
+
+void WaveTest::UseNullDevice() {
+    UseDefaultDevice("type file slave { pcm { type null } } file \"" + capture +
+                     "\" format \"raw\"");
+}
+
+void WaveTest::UseTimedDevice() {
+    UseDefaultDevice("type file slave { pcm { type zvtimed } } file \"" + capture +
+                     "\" format \"raw\"");
+}
+
+WAVEFORMATEX WaveTest::BounceFormat() {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 11025;
+    format.nAvgBytesPerSec = 22050;
+    format.nBlockAlign = 2;
+    format.wBitsPerSample = 8;
+    return format;
+}
+
+MMRESULT WaveTest::Open() {
+    const WAVEFORMATEX format = BounceFormat();
+    return waveOutOpen(&device, 0, &format, 0, 0, 0);
+}
+
+MMRESULT WaveTest::Prepare() {
+    return waveOutPrepareHeader(device, &header, sizeof(WAVEHDR));
+}
+
+MMRESULT WaveTest::Write() {
+    return waveOutWrite(device, &header, sizeof(WAVEHDR));
+}
+
+std::vector<unsigned char> WaveTest::Captured() const {
+    std::ifstream in(capture, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<unsigned char> WaveTest::Copies(unsigned count) const {
+    std::vector<unsigned char> all;
+    for (unsigned i = 0; i < count; ++i) {
+        all.insert(all.end(), sound.begin(), sound.end());
+    }
+    return all;
+}
+
+void Wait(double seconds) {
+    const auto whole = static_cast<time_t>(seconds);
+    const timespec step{whole, static_cast<long>((seconds - static_cast<double>(whole)) * 1e9)};
+    nanosleep(&step, nullptr);
+}
+
+double Now() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}

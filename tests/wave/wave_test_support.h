@@ -1,0 +1,49 @@
+// The wave tests play through ALSA into a file, on a null device that takes frames at once or on
+// a timed test device that takes them at the stream's rate, as a sound card does.
+#pragma once
+
+#include "platform/win_api.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+constexpr unsigned SoundBytes = 4800;           // 2,400 stereo frames of 8 bits
+constexpr double SoundSeconds = 2400 / 11025.0; // about 0.22 s
+
+class WaveTest : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Points ALSA at a fresh configuration whose default device is `definition`.
+    void UseDefaultDevice(const std::string& definition);
+    void UseNullDevice();
+    void UseTimedDevice();
+
+    // The bounce format: 8-bit unsigned PCM, 2 channels, 11,025 Hz.
+    static WAVEFORMATEX BounceFormat();
+    MMRESULT Open();
+    MMRESULT Prepare();
+    MMRESULT Write();
+
+    // What the file device received; complete once the device is closed.
+    std::vector<unsigned char> Captured() const;
+    // `count` copies of the sound, end to end.
+    std::vector<unsigned char> Copies(unsigned count) const;
+
+    HWAVEOUT device = nullptr;
+    WAVEHDR header{};
+    std::vector<unsigned char> sound;
+
+  private:
+    std::string dir;
+    std::string capture;
+    std::string config;
+};
+
+// Sleeps for the given number of seconds.
+void Wait(double seconds);
+
+// Seconds on the monotonic clock.
+double Now();
