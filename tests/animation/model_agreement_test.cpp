@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -199,6 +200,69 @@ TEST(ModelAgreement, DistancesAndCircleTests) {
         ASSERT_EQ(InCircle(v[0], v[1], v[2], v[3], v[4]),
                   ref::RefInCircle(v[0], v[1], v[2], v[3], v[4]))
             << v[0] << " " << v[1] << " " << v[2] << " " << v[3] << " " << v[4];
+    }
+}
+
+// True when cell (i, j) is decided differently by a test on the rounded sum of its two squared
+// gaps (as painted) and by one on their exact sum: the cell's exact squared distance lies less
+// than half a float step below limit.
+bool SumRoundingDecides(int i, int j, float cx, float cy, float limit) {
+    float dx = static_cast<float>(static_cast<double>(cx) - static_cast<double>(i));
+    float dy = static_cast<float>(static_cast<double>(cy) - static_cast<double>(j));
+    float dx2 = static_cast<float>(static_cast<double>(dx) * static_cast<double>(dx));
+    float dy2 = static_cast<float>(static_cast<double>(dy) * static_cast<double>(dy));
+    double exact = static_cast<double>(dx2) + static_cast<double>(dy2);
+    return (limit > static_cast<float>(exact)) != (static_cast<double>(limit) > exact);
+}
+
+// A disc centre up and to the left of cell (i, j) that puts the cell in that half-step band of a
+// disc with squared radius limit, found by walking cy one float at a time.
+std::optional<std::pair<float, float>> EdgeCentre(int i, int j, float limit, double dyStart) {
+    double dxStart = std::sqrt(static_cast<double>(limit) - dyStart * dyStart);
+    float cx = static_cast<float>(i - dxStart);
+    // Start a little inside the band's near side and walk outwards through it.
+    float cy = static_cast<float>(j - dyStart * 0.999);
+    for (int k = 0; k < 2000; ++k) {
+        if (SumRoundingDecides(i, j, cx, cy, limit)) {
+            return std::make_pair(cx, cy);
+        }
+        cy = std::nextafter(cy, static_cast<float>(j - 1)); // widens dy, raising the sum
+    }
+    return std::nullopt;
+}
+
+// Scenes whose ball, lit disc or shadow passes exactly through the rounding band at some cell:
+// the cells where painting from precomputed squared gaps could most easily go wrong.
+TEST(ModelAgreement, CellsInTheRoundingBandOfEachDisc) {
+    std::mt19937 rng(31u);
+    std::uniform_int_distribution<int> column(10, 50);
+    std::uniform_int_distribution<int> row(10, 30);
+    std::uniform_real_distribution<double> dy(0.01, 0.45);
+    std::uniform_int_distribution<int> phase(-3, 3);
+    enum Disc { Ball, Lit, Shadow };
+    for (Disc disc : {Ball, Lit, Shadow}) {
+        int found = 0;
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            float limit = disc == Lit ? 63.0f : 64.0f;
+            std::optional<std::pair<float, float>> centre =
+                EdgeCentre(column(rng), row(rng), limit, dy(rng));
+            if (!centre) {
+                continue;
+            }
+            auto [cx, cy] = *centre;
+            // The ball's centre that puts this disc's centre at (cx, cy).
+            double offsetX = disc == Lit ? 2.0 : (disc == Shadow ? -4.0 : 0.0);
+            double offsetY = disc == Lit ? 2.0 : (disc == Shadow ? 1.0 : 0.0);
+            Scene scene = animtest::SceneAt(static_cast<float>(cx + offsetX),
+                                            static_cast<float>(cy + offsetY));
+            if (static_cast<float>(scene.x - offsetX) != cx ||
+                static_cast<float>(scene.y - offsetY) != cy) {
+                continue; // the shift itself rounds: not the centre wanted
+            }
+            ++found;
+            ASSERT_TRUE(SamePaint(scene, phase(rng))) << "disc " << disc;
+        }
+        EXPECT_GE(found, 150) << "disc " << disc;
     }
 }
 

@@ -253,6 +253,16 @@ TEST(PaintFrame, WritesEveryCellButNeverTheUpperCharacterByte) {
     }
 }
 
+TEST(PaintFrame, EdgeCellsFollowTheRoundedSquaredDistance) {
+    // Ball at (30 - 2^-19, 20.0054): for cell (22, 20) dx^2 rounds to 64 - 2^-15 and dy^2 is just
+    // under 2^-15, so the exact squared distance is a hair below 64 but its float sum is 64: the
+    // cell is outside the ball and shows the grid line.
+    Grid grid = Paint(SceneAt(std::nextafter(30.0f, 0.0f), 20.0054f), 0);
+    EXPECT_EQ(GlyphAt(grid, 22, 20), GlyphHorizontal);
+    EXPECT_EQ(AttrAt(grid, 22, 20), AttrGrid);
+    EXPECT_EQ(GlyphAt(grid, 23, 20), GlyphFull);
+}
+
 TEST(PaintFrame, OnlyTheEightPairsOccurOverALongRun) {
     std::set<std::pair<int, int>> seen;
     for (std::uint32_t interval : {80u, 17u}) {
