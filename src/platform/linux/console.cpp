@@ -1,0 +1,163 @@
+// The console calls on the controlling terminal. The console is a screen buffer kept here; each
+// WriteConsoleOutputA brings the terminal up to date with the buffer's window, sending only the
+// cells that changed.
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <langinfo.h>
+#include <string>
+
+#include "platform/linux/frame_encoder.h"
+#include "platform/linux/layer.h"
+#include "platform/linux/screen_buffer.h"
+#include "platform/linux/sequences.h"
+#include "platform/linux/signals.h"
+#include "platform/linux/terminal.h"
+#include "platform/win_api.h"
+
+namespace {
+
+constexpr DWORD StdErrorHandle = static_cast<DWORD>(-12);
+constexpr DWORD LargestCursorSize = 100;
+
+struct TerminalConsole {
+    bool open;
+    TerminalStyle style;
+    TerminalSize size;
+    ScreenBuffer buffer;
+    TerminalImage image;
+    bool cursorVisible;
+    std::string output; // kept from frame to frame, so that a frame allocates nothing
+};
+
+TerminalConsole console;
+
+HANDLE ConsoleHandle() {
+    return &console;
+}
+
+bool Ours(HANDLE handle) {
+    return console.open && handle == ConsoleHandle();
+}
+
+bool LocaleIsUtf8() {
+    const std::string previous = setlocale(LC_CTYPE, nullptr);
+    setlocale(LC_CTYPE, "");
+    const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    setlocale(LC_CTYPE, previous.c_str());
+    return utf8;
+}
+
+bool TakesDirectColour() {
+    const char* colourTerm = std::getenv("COLORTERM");
+    return colourTerm != nullptr &&
+           (std::strcmp(colourTerm, "truecolor") == 0 || std::strcmp(colourTerm, "24bit") == 0);
+}
+
+// A write that fails leaves the screen unknown; one cut short by an ending signal ends here.
+bool Send(const std::string& bytes) {
+    if (bytes.empty() || WriteTerminal(bytes.data(), bytes.size())) {
+        return true;
+    }
+    ForgetImage(console.image);
+    ActOnPendingSignal();
+    return false;
+}
+
+bool Present() {
+    if (TakeResize()) {
+        console.size = ReadTerminalSize();
+        ForgetImage(console.image);
+    }
+    console.output.clear();
+    EncodeFrame(console.buffer, console.style, console.size, console.cursorVisible, console.image,
+                console.output);
+    return Send(console.output);
+}
+
+} // namespace
+
+BOOL AllocConsole() {
+    if (console.open) {
+        return FALSE;
+    }
+    CatchSignals();
+    if (!OpenTerminal()) {
+        ReleaseSignals();
+        return FALSE;
+    }
+    console.style = {LocaleIsUtf8(), TakesDirectColour()};
+    console.size = ReadTerminalSize();
+    ResetScreenBuffer(console.buffer);
+    ForgetImage(console.image);
+    console.cursorVisible = false;
+    console.open = true;
+    return TRUE;
+}
+
+BOOL FreeConsole() {
+    if (!console.open) {
+        return FALSE;
+    }
+    console.open = false;
+    CloseTerminal();
+    ReleaseSignals();
+    return TRUE;
+}
+
+HANDLE GetStdHandle(DWORD nStdHandle) {
+    const bool output = nStdHandle == STD_OUTPUT_HANDLE || nStdHandle == StdErrorHandle;
+    return output && console.open ? ConsoleHandle() : INVALID_HANDLE_VALUE;
+}
+
+BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle) {
+    if (!console.open || lpConsoleTitle == nullptr) {
+        return FALSE;
+    }
+    std::string sequence;
+    AppendTitle(sequence, lpConsoleTitle);
+    return Send(sequence) ? TRUE : FALSE;
+}
+
+BOOL SetConsoleDisplayMode(HANDLE hConsoleOutput, DWORD dwFlags,
+                           PCOORD lpNewScreenBufferDimensions) {
+    // Full screen is the terminal's own to give, not the program's.
+    if (!Ours(hConsoleOutput) || dwFlags != CONSOLE_WINDOWED_MODE) {
+        return FALSE;
+    }
+    if (lpNewScreenBufferDimensions != nullptr) {
+        *lpNewScreenBufferDimensions = console.buffer.size;
+    }
+    return TRUE;
+}
+
+BOOL SetConsoleWindowInfo(HANDLE hConsoleOutput, BOOL bAbsolute,
+                          const SMALL_RECT* lpConsoleWindow) {
+    return Ours(hConsoleOutput) && lpConsoleWindow != nullptr &&
+                   PlaceWindow(console.buffer, bAbsolute != FALSE, *lpConsoleWindow)
+               ? TRUE
+               : FALSE;
+}
+
+BOOL SetConsoleScreenBufferSize(HANDLE hConsoleOutput, COORD dwSize) {
+    return Ours(hConsoleOutput) && ResizeScreenBuffer(console.buffer, dwSize) ? TRUE : FALSE;
+}
+
+BOOL SetConsoleCursorInfo(HANDLE hConsoleOutput, const CONSOLE_CURSOR_INFO* lpConsoleCursorInfo) {
+    if (!Ours(hConsoleOutput) || lpConsoleCursorInfo == nullptr ||
+        lpConsoleCursorInfo->dwSize == 0 || lpConsoleCursorInfo->dwSize > LargestCursorSize) {
+        return FALSE;
+    }
+    console.cursorVisible = lpConsoleCursorInfo->bVisible != FALSE;
+    const std::string sequence = console.cursorVisible ? ShowCursorSequence : HideCursorSequence;
+    return Send(sequence) ? TRUE : FALSE;
+}
+
+BOOL WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer, COORD dwBufferSize,
+                         COORD dwBufferCoord, PSMALL_RECT lpWriteRegion) {
+    if (!Ours(hConsoleOutput) || lpBuffer == nullptr || lpWriteRegion == nullptr) {
+        return FALSE;
+    }
+    WriteCells(console.buffer, lpBuffer, dwBufferSize, dwBufferCoord, *lpWriteRegion);
+    return Present() ? TRUE : FALSE;
+}

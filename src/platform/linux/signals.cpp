@@ -1,0 +1,129 @@
+#include "platform/linux/signals.h"
+
+#include <csignal>
+#include <unistd.h>
+
+#include "platform/linux/layer.h"
+#include "platform/linux/terminal.h"
+
+namespace {
+
+constexpr int ExitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int ExitSignalCount = sizeof ExitSignals / sizeof ExitSignals[0];
+
+struct sigaction previousExit[ExitSignalCount];
+struct sigaction previousResize;
+bool caught[ExitSignalCount];
+
+volatile sig_atomic_t exitSignal;
+volatile sig_atomic_t resized;
+volatile sig_atomic_t shuttingDown;
+
+[[noreturn]] void DieBy(int number) {
+    signal(number, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, number);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(number);
+    _exit(128 + number);
+}
+
+void OnExitSignal(int number) {
+    if (shuttingDown) {
+        // The main thread is already on its way out, perhaps stuck there: finish at once.
+        RestoreTerminal();
+        signal(number, SIG_DFL);
+        raise(number);
+        return;
+    }
+    if (exitSignal == 0) {
+        exitSignal = number;
+    }
+}
+
+void OnResize(int) {
+    resized = 1;
+}
+
+void BlockExitSignals(int how) {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int number : ExitSignals) {
+        sigaddset(&set, number);
+    }
+    sigprocmask(how, &set, nullptr);
+}
+
+struct sigaction Handler(void (*handler)(int), int flags) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    for (const int number : ExitSignals) {
+        sigaddset(&action.sa_mask, number);
+    }
+    return action;
+}
+
+} // namespace
+
+void CatchSignals() {
+    exitSignal = 0;
+    resized = 0;
+    shuttingDown = 0;
+    const struct sigaction onExit = Handler(OnExitSignal, 0);
+    for (int at = 0; at < ExitSignalCount; ++at) {
+        sigaction(ExitSignals[at], nullptr, &previousExit[at]);
+        // A signal ignored from the start (a job started with nohup) stays ignored.
+        caught[at] = previousExit[at].sa_handler != SIG_IGN;
+        if (caught[at]) {
+            sigaction(ExitSignals[at], &onExit, nullptr);
+        }
+    }
+    const struct sigaction onResize = Handler(OnResize, SA_RESTART);
+    sigaction(SIGWINCH, &onResize, &previousResize);
+}
+
+void ReleaseSignals() {
+    for (int at = 0; at < ExitSignalCount; ++at) {
+        if (caught[at]) {
+            sigaction(ExitSignals[at], &previousExit[at], nullptr);
+        }
+    }
+    sigaction(SIGWINCH, &previousResize, nullptr);
+    const int pending = exitSignal;
+    exitSignal = 0;
+    if (pending != 0) {
+        raise(pending);
+    }
+}
+
+int PendingExitSignal() {
+    return exitSignal;
+}
+
+bool TakeResize() {
+    if (resized == 0) {
+        return false;
+    }
+    resized = 0;
+    return true;
+}
+
+void EndBySignal(int number) {
+    shuttingDown = 1;
+    // A second signal while the terminal is being given back would give it back twice.
+    BlockExitSignals(SIG_BLOCK);
+    CloseTerminal();
+    BlockExitSignals(SIG_UNBLOCK);
+    CloseWaveOnExit();
+    DieBy(number);
+}
+
+void ActOnPendingSignal() {
+    const int pending = exitSignal;
+    if (pending != 0) {
+        EndBySignal(pending);
+    }
+}

@@ -1,0 +1,22 @@
+// The signals that end the program or resize its terminal. Their handlers only note them; the
+// main thread acts on the notes, through ActOnPendingSignal (layer.h) and after a write that was
+// interrupted. Only a second ending signal, during the shutdown, acts in its handler.
+#pragma once
+
+// Catches SIGINT, SIGTERM, SIGHUP and SIGQUIT (those not ignored at start), and SIGWINCH. The
+// ending ones interrupt a blocked write rather than restart it. Called when the console opens.
+void CatchSignals();
+
+// Puts back the handling CatchSignals found, then raises an ending signal that came meanwhile.
+// Called when the console is freed.
+void ReleaseSignals();
+
+// The ending signal that came and is not yet acted on, or 0.
+int PendingExitSignal();
+
+// True once after each change of the terminal's size.
+bool TakeResize();
+
+// Gives the terminal back, closes the audio device, and ends the process by the signal, with its
+// usual status.
+[[noreturn]] void EndBySignal(int signal);

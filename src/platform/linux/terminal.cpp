@@ -1,0 +1,105 @@
+#include "platform/linux/terminal.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "platform/linux/sequences.h"
+#include "platform/linux/signals.h"
+
+namespace {
+
+int terminalFd = -1;
+termios savedSettings;
+volatile sig_atomic_t restored = 1;
+
+void MakeConsoleSettings(termios& settings) {
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON);
+    settings.c_iflag &= ~static_cast<tcflag_t>(IXON);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+}
+
+// Only async-signal-safe calls; gives up after a few refusals rather than spin.
+void WriteAllSafely(const char* data, size_t size) {
+    int refusals = 0;
+    while (size > 0 && refusals < 8) {
+        const ssize_t written = write(terminalFd, data, size);
+        if (written > 0) {
+            data += written;
+            size -= static_cast<size_t>(written);
+        } else if (written < 0 && errno != EINTR) {
+            ++refusals;
+        }
+    }
+}
+
+} // namespace
+
+bool OpenTerminal() {
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    termios settings;
+    if (tcgetattr(fd, &savedSettings) != 0) {
+        close(fd);
+        return false;
+    }
+    settings = savedSettings;
+    MakeConsoleSettings(settings);
+    terminalFd = fd;
+    restored = 0;
+    tcsetattr(fd, TCSANOW, &settings);
+    WriteTerminal(EnterSequence, sizeof EnterSequence - 1);
+    return true;
+}
+
+bool TerminalOpen() {
+    return terminalFd >= 0;
+}
+
+bool WriteTerminal(const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(terminalFd, data, size);
+        if (written > 0) {
+            data += written;
+            size -= static_cast<size_t>(written);
+        } else if (written < 0 && errno == EINTR && PendingExitSignal() == 0) {
+            continue;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+TerminalSize ReadTerminalSize() {
+    winsize size = {};
+    if (ioctl(terminalFd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+        return {80, 24};
+    }
+    return {size.ws_col, size.ws_row};
+}
+
+void RestoreTerminal() {
+    if (terminalFd < 0 || restored) {
+        return;
+    }
+    restored = 1;
+    WriteAllSafely(LeaveSequence, sizeof LeaveSequence - 1);
+    tcsetattr(terminalFd, TCSANOW, &savedSettings);
+}
+
+void CloseTerminal() {
+    if (terminalFd < 0) {
+        return;
+    }
+    RestoreTerminal();
+    tcflush(terminalFd, TCIFLUSH);
+    close(terminalFd);
+    terminalFd = -1;
+}

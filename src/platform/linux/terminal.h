@@ -1,0 +1,31 @@
+// The controlling terminal that shows the console: taking it over, writing to it, and giving it
+// back as it was.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/linux/placement.h"
+
+// Opens the controlling terminal, saves its settings and makes it the console's: no echo, no line
+// editing and no output flow control (so Ctrl-S can't freeze the loop), while the keys that send
+// signals still do; then writes EnterSequence. False, with nothing changed, when the process has
+// no controlling terminal.
+bool OpenTerminal();
+
+// True between OpenTerminal and CloseTerminal.
+bool TerminalOpen();
+
+// Writes all of data, across short writes and interrupted calls. False when the terminal fails
+// the write, or when the interruption was a request to end the program: the rest is dropped then.
+bool WriteTerminal(const char* data, size_t size);
+
+// The terminal's size; 80 by 24 when it doesn't tell.
+TerminalSize ReadTerminalSize();
+
+// Gives the terminal back as OpenTerminal found it: LeaveSequence, then the saved settings.
+// Async-signal-safe; does nothing when the terminal is not open or already given back.
+void RestoreTerminal();
+
+// RestoreTerminal, then drops the keys typed at the console, which were never meant for whatever
+// reads the terminal next, and closes the terminal.
+void CloseTerminal();
