@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace {
 
 std::string Parameters(int index, bool background, bool direct) {
@@ -29,25 +27,6 @@ TEST(Colour, ConsoleBlueAndRedSwapPlacesOnTheTerminal) {
     EXPECT_EQ(AnsiColour(15), 15);
 }
 
-TEST(Colour, EveryConsoleColourHasItsOwnTerminalColour) {
-    std::set<int> seen;
-    for (int index = 0; index < 16; ++index) {
-        seen.insert(AnsiColour(index));
-    }
-    EXPECT_EQ(seen.size(), 16u);
-}
-
-TEST(Colour, ClassicPaletteOfThePicturesColours) {
-    EXPECT_EQ(ClassicRgb(0x7), 0xC0C0C0u);
-    EXPECT_EQ(ClassicRgb(0xF), 0xFFFFFFu);
-    EXPECT_EQ(ClassicRgb(0xC), 0xFF0000u);
-    EXPECT_EQ(ClassicRgb(0x4), 0x800000u);
-    EXPECT_EQ(ClassicRgb(0x5), 0x800080u);
-    EXPECT_EQ(ClassicRgb(0x1), 0x000080u);
-    EXPECT_EQ(ClassicRgb(0x8), 0x808080u);
-    EXPECT_EQ(ClassicRgb(0x0), 0x000000u);
-}
-
 TEST(Colour, IndexedParametersPickNormalOrBrightCodes) {
     EXPECT_EQ(Parameters(5, false, false), "35");
     EXPECT_EQ(Parameters(7, true, false), "47");
@@ -60,16 +39,6 @@ TEST(Colour, DirectParametersSpellOutThePalette) {
     EXPECT_EQ(Parameters(5, false, true), "38;2;128;0;128");
     EXPECT_EQ(Parameters(7, true, true), "48;2;192;192;192");
     EXPECT_EQ(Parameters(0, false, true), "38;2;0;0;0");
-}
-
-TEST(Colour, NumbersInDecimal) {
-    std::string out;
-    AppendNumber(out, 0);
-    out += ',';
-    AppendNumber(out, 907);
-    out += ',';
-    AppendNumber(out, 4294967295u);
-    EXPECT_EQ(out, "0,907,4294967295");
 }
 
 } // namespace

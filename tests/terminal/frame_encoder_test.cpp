@@ -188,13 +188,6 @@ TEST_F(FrameEncoder, LargerTerminalShowsTheWindowCentred) {
     EXPECT_EQ(CellAt(terminal, 69, 41), ExpectedCell(Lit, style));
 }
 
-TEST_F(FrameEncoder, SmallerTerminalShowsTheTopLeftAndNothingOffScreen) {
-    Start(60, 40, Shade, 50, 30);
-    Frame();
-    ExpectShowsWindow();
-    EXPECT_EQ(terminal.glyphsDrawn, 50 * 30);
-}
-
 TEST_F(FrameEncoder, ExactFitFillsTheLastCellWithoutLeavingTheScreen) {
     Start(60, 40, Plain, 60, 40);
     At(buffer, 59, 39) = DarkRed;
@@ -211,15 +204,6 @@ TEST_F(FrameEncoder, NewTerminalSizeRedrawsWhole) {
     Resize(70, 42);
     const std::string bytes = Frame();
     EXPECT_EQ(bytes.rfind("\x1b[0m\x1b(B\x1b[2J", 0), 0u);
-    ExpectShowsWindow();
-}
-
-TEST_F(FrameEncoder, ForgottenImageRedrawsWholeAtTheSameSize) {
-    Start(6, 3, Plain, 10, 5);
-    Frame();
-    ForgetImage(image);
-    terminal = MakeModelTerminal(10, 5); // whatever the screen held is lost
-    Frame();
     ExpectShowsWindow();
 }
 
