@@ -1,0 +1,151 @@
+# Shared by the terminal end-to-end scripts: a private tmux server whose one pane runs a small
+# driver, which starts the program (recording its process id), records how it ended and prints a
+# line after it, so that the pane can be read while the program runs and after it has ended.
+# Sourced; expects PROGRAM to be set.
+
+set -u
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+WORK=$(mktemp -d /tmp/zorvendale-e2e.XXXXXX)
+SERVER_BASE="zorvendale-e2e-$$-$(date +%s%N)"
+SERVER=$SERVER_BASE
+STARTS=0
+PANE_COLUMNS=80
+PANE_ROWS=45
+FAILURES=0
+
+cleanup() {
+    if [ -s "$WORK/pid" ]; then
+        kill -KILL "$(cat "$WORK/pid")" 2>/dev/null
+    fi
+    tmux -L "$SERVER" kill-server 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    FAILURES=$((FAILURES + 1))
+}
+
+# The sound device: a file behind a null device, so that start-up succeeds on a machine without a
+# sound card.
+cat >"$WORK/alsa.conf" <<CONF
+pcm.!default { type file slave { pcm { type null } } file "$WORK/sound.raw" format "raw" }
+CONF
+
+# driver RUNS: runs the program RUNS times in a row in the pane. Before each run it titles the pane,
+# prints a line and notes the terminal's settings; after it, it records the status and the
+# settings and prints another line, then waits for the file go.N before the next run.
+cat >"$WORK/driver.sh" <<'DRIVER'
+#!/bin/sh
+work=$1 program=$2 runs=$3
+ulimit -c 0
+run=1
+while [ "$run" -le "$runs" ]; do
+    printf '\033]2;before-title\007'
+    printf 'before-start %s\n' "$run"
+    stty -g >"$work/settings.before.$run"
+    sh -c 'echo $$ >"$1/pid.new" && mv "$1/pid.new" "$1/pid" && exec "$2"' sh "$work" "$program"
+    echo $? >"$work/status.new"
+    stty -g >"$work/settings.after.$run"
+    mv "$work/status.new" "$work/status.$run"
+    printf 'after-exit %s\n' "$run"
+    while [ ! -e "$work/go.$run" ]; do sleep 0.02; done
+    run=$((run + 1))
+done
+exec sleep 600
+DRIVER
+
+# start_pane RUNS [VAR=VALUE...]: a new tmux server running the driver, with the environment given.
+start_pane() {
+    runs=$1
+    shift
+    # A server of its own each time: a new one under the name of one just killed may meet its end.
+    STARTS=$((STARTS + 1))
+    SERVER=$SERVER_BASE-$STARTS
+    tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
+        env LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" PULSE_SERVER=unix:/nonexistent \
+        COLORTERM= "$@" sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs"
+}
+
+# random_below N: a random whole number from 0 to N - 1.
+random_below() {
+    echo $(($(od -An -N4 -tu4 /dev/urandom) % $1))
+}
+
+pane() {
+    tmux -L "$SERVER" display -p "$1" 2>/dev/null
+}
+
+# wait_for FILE SECONDS: true once FILE exists.
+wait_for() {
+    tries=$(($2 * 50))
+    while [ ! -e "$1" ] && [ "$tries" -gt 0 ]; do
+        sleep 0.02
+        tries=$((tries - 1))
+    done
+    [ -e "$1" ]
+}
+
+# wait_for_picture SECONDS: true once the pane shows the alternate screen with the title set.
+wait_for_picture() {
+    tries=$(($1 * 20))
+    while [ "$tries" -gt 0 ]; do
+        if [ "$(pane '#{alternate_on}#{pane_title}')" = 1Zorvendale ]; then
+            sleep 0.2 # the first frames
+            return 0
+        fi
+        sleep 0.05
+        tries=$((tries - 1))
+    done
+    return 1
+}
+
+# check_picture MODE LABEL: the pane shows the whole picture, drawn for MODE.
+check_picture() {
+    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
+    if ! python3 "$HERE/terminal_picture.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" \
+        >"$WORK/picture.log"; then
+        fail "$2: picture not right"
+        sed 's/^/    /' "$WORK/picture.log"
+    fi
+}
+
+# check_restored RUN LABEL: after run RUN ended, the pane is as before it: main screen, cursor
+# shown, title back, the terminal's settings back, and the line printed after the exit in default
+# colours.
+check_restored() {
+    cmp -s "$WORK/settings.before.$1" "$WORK/settings.after.$1" ||
+        fail "$2: terminal settings not put back"
+    [ "$(pane '#{alternate_on}')" = 0 ] || fail "$2: still on the alternate screen"
+    [ "$(pane '#{cursor_flag}')" = 1 ] || fail "$2: cursor still hidden"
+    [ "$(pane '#{pane_title}')" = before-title ] || fail "$2: title is '$(pane '#{pane_title}')'"
+    tries=50
+    while ! tmux -L "$SERVER" capture-pane -p | grep -q "^after-exit $1\$" && [ $tries -gt 0 ]; do
+        sleep 0.02
+        tries=$((tries - 1))
+    done
+    tmux -L "$SERVER" capture-pane -p -e >"$WORK/after"
+    grep -q "^after-exit $1\$" "$WORK/after" || fail "$2: the line after the exit is not plain:
+$(grep -a "after-exit $1" "$WORK/after" | cat -v)"
+}
+
+# expect_status RUN STATUS LABEL
+expect_status() {
+    if ! wait_for "$WORK/status.$1" 10; then
+        fail "$3: the program did not end"
+        return
+    fi
+    status=$(cat "$WORK/status.$1")
+    [ "$status" = "$2" ] || fail "$3: exit status $status, not $2"
+}
+
+finish() {
+    if [ "$FAILURES" -ne 0 ]; then
+        echo "$FAILURES check(s) failed"
+        exit 1
+    fi
+    echo "all checks passed"
+    exit 0
+}

@@ -1,0 +1,58 @@
+#!/bin/sh
+# The program's picture in a terminal: title, hidden cursor, the whole 60 by 40 picture centred in
+# an 80 by 45 pane, cut in a smaller one, filling one of its own size without scrolling, and whole
+# again after the pane is back to its first size; in 24-bit colour where the terminal takes it, and
+# through the DEC line-drawing set without a UTF-8 locale.
+# usage: terminal_picture.sh PROGRAM
+PROGRAM=$1
+. "$(dirname "$0")/terminal_common.sh"
+
+# see MODE LABEL [VAR=VALUE...]: starts the program with the environment given, checks the
+# picture, and ends the program.
+see() {
+    mode=$1 label=$2
+    shift 2
+    start_pane 1 "$@"
+    if ! wait_for_picture 10; then
+        fail "$label: no picture within 10 s"
+        tmux -L "$SERVER" capture-pane -p | head -5
+        tmux -L "$SERVER" kill-server
+        return 1
+    fi
+    [ "$(pane '#{cursor_flag}')" = 0 ] || fail "$label: cursor shown over the picture"
+    check_picture "$mode" "$label"
+}
+
+stop() {
+    kill -TERM "$(cat "$WORK/pid")"
+    wait_for "$WORK/status.1" 10 || fail "$1: did not end on SIGTERM"
+    tmux -L "$SERVER" kill-server
+    rm -f "$WORK/pid" "$WORK/status.1"
+}
+
+if see indexed "16 colours"; then
+    tmux -L "$SERVER" resize-window -x 50 -y 30
+    sleep 0.3
+    tmux -L "$SERVER" capture-pane -p | head -1 | grep -q '^███' ||
+        fail "50x30 pane: the picture's top-left corner is not at the pane's"
+    # Exactly the picture's size: the last cell is drawn, and nothing scrolls.
+    PANE_COLUMNS=60 PANE_ROWS=40
+    tmux -L "$SERVER" resize-window -x 60 -y 40
+    sleep 0.3
+    check_picture indexed "60x40 pane"
+    PANE_COLUMNS=80 PANE_ROWS=45
+    tmux -L "$SERVER" resize-window -x 80 -y 45
+    sleep 0.3
+    check_picture indexed "after resizes smaller and back"
+    stop "16 colours"
+fi
+
+if see direct "direct colour" COLORTERM=truecolor; then
+    stop "direct colour"
+fi
+
+if see dec "no UTF-8" LANG=C LC_ALL=C; then
+    stop "no UTF-8"
+fi
+
+finish
