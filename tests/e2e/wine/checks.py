@@ -2,7 +2,8 @@
 """Checks of what the Windows program left under Wine.
 
     checks.py screen REPORT           the console as read by console_reader
-    checks.py sound CAPTURE MINIMUM   the bytes a file-backed ALSA device received
+    checks.py sound CAPTURE MIN MAX   the bytes a file-backed ALSA device received, holding
+                                      between MIN and MAX whole copies of the bounce sound
 
 Prints each fault and exits 1 when there is one.
 """
@@ -54,7 +55,7 @@ def screen_faults(lines):
     return faults
 
 
-def sound_faults(data, minimum):
+def sound_faults(data, minimum, maximum):
     """Every non-silent byte must belong to a whole, exact copy of the sound. A copy cut short by
     the end of the file is allowed: the program is ended while it plays."""
     faults = []
@@ -72,8 +73,8 @@ def sound_faults(data, minimum):
         if len(piece) == SOUND_LENGTH:
             copies += 1
         at = start + SOUND_LENGTH
-    if copies < minimum:
-        faults.append(f"{copies} whole copies of the bounce sound, expected at least {minimum}")
+    if not minimum <= copies <= maximum:
+        faults.append(f"{copies} whole copies of the bounce sound, expected {minimum} to {maximum}")
     print(f"{copies} whole copies of the bounce sound in {len(data)} bytes")
     return faults
 
@@ -82,9 +83,9 @@ def main(argv):
     if len(argv) == 3 and argv[1] == "screen":
         with open(argv[2], encoding="ascii") as report:
             faults = screen_faults(report.read().splitlines())
-    elif len(argv) == 4 and argv[1] == "sound":
+    elif len(argv) == 5 and argv[1] == "sound":
         with open(argv[2], "rb") as capture:
-            faults = sound_faults(capture.read(), int(argv[3]))
+            faults = sound_faults(capture.read(), int(argv[3]), int(argv[4]))
     else:
         print(__doc__, file=sys.stderr)
         return 2
