@@ -20,8 +20,9 @@ set(ZORVENDALE_FREESTANDING_FLAGS
 set(ZORVENDALE_EXACT_FLAGS -ffp-contract=off -fno-fast-math)
 
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$")
-    # 32-bit Windows keeps the stack 4-byte aligned, the loader's call into Entry included; code
-    # built for 16 would misplace aligned spills.
+    # 32-bit Windows promises only a 4-byte aligned stack, at Entry too; GCC's default assumes
+    # 16, and a 16-byte aligned spill would then fault. Code told the truth realigns only where
+    # it needs to.
     list(APPEND ZORVENDALE_FREESTANDING_FLAGS -mincoming-stack-boundary=2
          -mpreferred-stack-boundary=2)
     list(APPEND ZORVENDALE_EXACT_FLAGS -msse2 -mfpmath=sse)
