@@ -27,6 +27,7 @@ struct TerminalConsole {
     ScreenBuffer buffer;
     TerminalImage image;
     bool cursorVisible;
+    std::string title;
     std::string output; // kept from frame to frame, so that a frame allocates nothing
 };
 
@@ -65,7 +66,7 @@ bool Send(const std::string& bytes) {
 }
 
 bool Present() {
-    if (TakeResize()) {
+    if (TakeScreenLost()) {
         console.size = ReadTerminalSize();
         ForgetImage(console.image);
     }
@@ -76,6 +77,21 @@ bool Present() {
 }
 
 } // namespace
+
+void ResumeConsole() {
+    if (!console.open) {
+        return;
+    }
+    std::string sequence;
+    if (!console.title.empty()) {
+        AppendTitle(sequence, console.title.c_str());
+    }
+    if (console.cursorVisible) {
+        sequence += ShowCursorSequence;
+    }
+    ForgetImage(console.image);
+    Send(sequence);
+}
 
 BOOL AllocConsole() {
     if (console.open) {
@@ -91,6 +107,7 @@ BOOL AllocConsole() {
     ResetScreenBuffer(console.buffer);
     ForgetImage(console.image);
     console.cursorVisible = false;
+    console.title.clear();
     console.open = true;
     return TRUE;
 }
@@ -114,6 +131,7 @@ BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle) {
     if (!console.open || lpConsoleTitle == nullptr) {
         return FALSE;
     }
+    console.title = lpConsoleTitle;
     std::string sequence;
     AppendTitle(sequence, lpConsoleTitle);
     return Send(sequence) ? TRUE : FALSE;

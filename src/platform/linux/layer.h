@@ -6,6 +6,11 @@
 void CloseWaveOnExit();
 
 // Ends the process as an ending signal that came asks (SIGINT, SIGTERM, SIGHUP, SIGQUIT), after
-// giving the terminal back and closing the audio device; returns at once when none came. Called
-// by QueryPerformanceCounter, which the program calls on every pass of its loop.
+// giving the terminal back and closing the audio device; on SIGTSTP gives the terminal back,
+// stops, and takes it again on going on. Returns at once when no such signal came. Called by
+// QueryPerformanceCounter, which the program calls on every pass of its loop.
 void ActOnPendingSignal();
+
+// Puts the console back on the terminal after a stop: its title and cursor at once, its window
+// whole at the next write. Called from ActOnPendingSignal once the terminal is taken again.
+void ResumeConsole();

@@ -13,10 +13,14 @@ constexpr int ExitSignalCount = sizeof ExitSignals / sizeof ExitSignals[0];
 
 struct sigaction previousExit[ExitSignalCount];
 struct sigaction previousResize;
+struct sigaction previousStop;
+struct sigaction previousContinue;
 bool caught[ExitSignalCount];
+bool stopCaught;
 
 volatile sig_atomic_t exitSignal;
-volatile sig_atomic_t resized;
+volatile sig_atomic_t stopAsked;
+volatile sig_atomic_t screenLost;
 volatile sig_atomic_t shuttingDown;
 
 [[noreturn]] void DieBy(int number) {
@@ -42,8 +46,12 @@ void OnExitSignal(int number) {
     }
 }
 
-void OnResize(int) {
-    resized = 1;
+void OnStop(int) {
+    stopAsked = 1;
+}
+
+void OnScreenLost(int) {
+    screenLost = 1;
 }
 
 void BlockExitSignals(int how) {
@@ -66,11 +74,27 @@ struct sigaction Handler(void (*handler)(int), int flags) {
     return action;
 }
 
+// Gives the terminal to the shell while stopped (Ctrl-Z), and takes it back on going on.
+void StopForShell() {
+    stopAsked = 0;
+    RestoreTerminal();
+    struct sigaction stopByDefault = {};
+    struct sigaction onStop;
+    stopByDefault.sa_handler = SIG_DFL;
+    sigaction(SIGTSTP, &stopByDefault, &onStop);
+    raise(SIGTSTP);
+    sigaction(SIGTSTP, &onStop, nullptr);
+    ReenterTerminal();
+    screenLost = 1;
+    ResumeConsole();
+}
+
 } // namespace
 
 void CatchSignals() {
     exitSignal = 0;
-    resized = 0;
+    stopAsked = 0;
+    screenLost = 0;
     shuttingDown = 0;
     const struct sigaction onExit = Handler(OnExitSignal, 0);
     for (int at = 0; at < ExitSignalCount; ++at) {
@@ -81,8 +105,16 @@ void CatchSignals() {
             sigaction(ExitSignals[at], &onExit, nullptr);
         }
     }
-    const struct sigaction onResize = Handler(OnResize, SA_RESTART);
-    sigaction(SIGWINCH, &onResize, &previousResize);
+    // Neither a resize nor a stop is a reason to cut a write short.
+    const struct sigaction onStop = Handler(OnStop, SA_RESTART);
+    sigaction(SIGTSTP, nullptr, &previousStop);
+    stopCaught = previousStop.sa_handler != SIG_IGN;
+    if (stopCaught) {
+        sigaction(SIGTSTP, &onStop, nullptr);
+    }
+    const struct sigaction onScreenLost = Handler(OnScreenLost, SA_RESTART);
+    sigaction(SIGWINCH, &onScreenLost, &previousResize);
+    sigaction(SIGCONT, &onScreenLost, &previousContinue);
 }
 
 void ReleaseSignals() {
@@ -91,7 +123,11 @@ void ReleaseSignals() {
             sigaction(ExitSignals[at], &previousExit[at], nullptr);
         }
     }
+    if (stopCaught) {
+        sigaction(SIGTSTP, &previousStop, nullptr);
+    }
     sigaction(SIGWINCH, &previousResize, nullptr);
+    sigaction(SIGCONT, &previousContinue, nullptr);
     const int pending = exitSignal;
     exitSignal = 0;
     if (pending != 0) {
@@ -103,11 +139,11 @@ int PendingExitSignal() {
     return exitSignal;
 }
 
-bool TakeResize() {
-    if (resized == 0) {
+bool TakeScreenLost() {
+    if (screenLost == 0) {
         return false;
     }
-    resized = 0;
+    screenLost = 0;
     return true;
 }
 
@@ -125,5 +161,8 @@ void ActOnPendingSignal() {
     const int pending = exitSignal;
     if (pending != 0) {
         EndBySignal(pending);
+    }
+    if (stopAsked != 0) {
+        StopForShell();
     }
 }

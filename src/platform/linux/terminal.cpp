@@ -37,16 +37,9 @@ void WriteAllSafely(const char* data, size_t size) {
     }
 }
 
-} // namespace
-
-bool OpenTerminal() {
-    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
+bool TakeOver(int fd) {
     termios settings;
     if (tcgetattr(fd, &savedSettings) != 0) {
-        close(fd);
         return false;
     }
     settings = savedSettings;
@@ -56,6 +49,26 @@ bool OpenTerminal() {
     tcsetattr(fd, TCSANOW, &settings);
     WriteTerminal(EnterSequence, sizeof EnterSequence - 1);
     return true;
+}
+
+} // namespace
+
+bool OpenTerminal() {
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    if (!TakeOver(fd)) {
+        close(fd);
+        return false;
+    }
+    return true;
+}
+
+void ReenterTerminal() {
+    if (terminalFd >= 0 && restored) {
+        TakeOver(terminalFd);
+    }
 }
 
 bool TerminalOpen() {

@@ -12,6 +12,10 @@
 // no controlling terminal.
 bool OpenTerminal();
 
+// Takes the terminal over again after RestoreTerminal, from the settings it has now: when the
+// program goes on after being stopped, the shell has had the terminal meanwhile.
+void ReenterTerminal();
+
 // True between OpenTerminal and CloseTerminal.
 bool TerminalOpen();
 
