@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -23,18 +24,29 @@ void MakeConsoleSettings(termios& settings) {
     settings.c_cc[VTIME] = 0;
 }
 
-// Only async-signal-safe calls; gives up after a few refusals rather than spin.
+// A terminal that has stopped reading gets a second to take the bytes, not for ever.
+constexpr int WriteWaits = 10;
+constexpr int WriteWaitMs = 100;
+
+// Only async-signal-safe calls.
 void WriteAllSafely(const char* data, size_t size) {
-    int refusals = 0;
-    while (size > 0 && refusals < 8) {
+    const int flags = fcntl(terminalFd, F_GETFL);
+    fcntl(terminalFd, F_SETFL, flags | O_NONBLOCK);
+    int waits = 0;
+    while (size > 0 && waits < WriteWaits) {
         const ssize_t written = write(terminalFd, data, size);
         if (written > 0) {
             data += written;
             size -= static_cast<size_t>(written);
-        } else if (written < 0 && errno != EINTR) {
-            ++refusals;
+        } else if (written < 0 && errno != EINTR && errno != EAGAIN) {
+            break;
+        } else if (written < 0 && errno == EAGAIN) {
+            pollfd ready = {terminalFd, POLLOUT, 0};
+            poll(&ready, 1, WriteWaitMs);
+            ++waits;
         }
     }
+    fcntl(terminalFd, F_SETFL, flags);
 }
 
 bool TakeOver(int fd) {
@@ -103,6 +115,9 @@ void RestoreTerminal() {
         return;
     }
     restored = 1;
+    // Picture still queued for the terminal is of no use now, and a terminal that has stopped
+    // reading has room for the restoring sequence only once it is dropped.
+    tcflush(terminalFd, TCOFLUSH);
     WriteAllSafely(LeaveSequence, sizeof LeaveSequence - 1);
     tcsetattr(terminalFd, TCSANOW, &savedSettings);
 }
