@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs the terminal program for ten seconds under Valgrind in a tmux pane, then ends it with
+# SIGTERM: Valgrind must report no errors (invalid reads or writes, uninitialised values, bad frees,
+# memory lost for good), and the program must end by that signal.
+set -u
+program=$1
+work=$(mktemp -d /tmp/zorvendale-valgrind.XXXXXX)
+server="zorvendale-valgrind-$$"
+cleanup() {
+    [ -s "$work/pid" ] && kill -KILL "$(cat "$work/pid")" 2>/dev/null
+    tmux -L "$server" kill-server 2>/dev/null
+    [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+cat >"$work/alsa.conf" <<CONF
+pcm.!default { type file slave { pcm { type null } } file "$work/sound.raw" format "raw" }
+CONF
+
+# The inner shell notes its process id and becomes Valgrind; the outer one records how it ended.
+tmux -L "$server" -f /dev/null new-session -d -x 80 -y 45 \
+    env LANG=C.UTF-8 ALSA_CONFIG_PATH="$work/alsa.conf" PULSE_SERVER=unix:/nonexistent \
+    sh -c 'sh -c "echo \$\$ >$1/pid; exec valgrind --log-file=$1/valgrind.log --error-exitcode=99 \
+             --leak-check=full --errors-for-leak-kinds=definite $2"; echo $? >"$1/status"' \
+    sh "$work" "$program"
+
+for _ in $(seq 100); do [ -s "$work/pid" ] && break; sleep 0.1; done
+sleep 10
+kill -TERM "$(cat "$work/pid")"
+for _ in $(seq 300); do [ -s "$work/status" ] && break; sleep 0.1; done
+
+status=$(cat "$work/status" 2>/dev/null || echo none)
+summary=$(grep -h 'ERROR SUMMARY' "$work/valgrind.log" 2>/dev/null | tail -n 1)
+echo "exit status: $status; ${summary#==*== }"
+failed=0
+if ! grep -q 'ERROR SUMMARY: 0 errors' "$work/valgrind.log" 2>/dev/null; then
+    echo "FAIL: Valgrind found errors:"
+    cat "$work/valgrind.log" 2>/dev/null
+    failed=1
+fi
+if [ "$status" != 143 ]; then
+    echo "FAIL: expected the program to end by SIGTERM (status 143), got $status"
+    failed=1
+fi
+[ "$failed" = 0 ] && echo "PASS: ten seconds under Valgrind without errors"
+exit "$failed"
