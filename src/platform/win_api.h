@@ -29,6 +29,9 @@
 #define WHDR_PREPARED 0x00000002
 #define WHDR_INQUEUE 0x00000010
 
+// C linkage, as on Windows: the calls keep their plain names in every layer.
+extern "C" {
+
 // Console (called by the console surface and the main routine).
 BOOL AllocConsole();
 BOOL FreeConsole();
@@ -58,5 +61,7 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
 MMRESULT waveOutClose(HWAVEOUT hwo);
+
+} // extern "C"
 
 #endif
