@@ -30,6 +30,10 @@ struct DiscGaps {
         limit = squaredRadius;
     }
 
+    // False when no cell of the column can be inside: a sum never rounds below a float addend, so
+    // a column gap at or past the limit keeps every cell of the column out.
+    bool Reaches(int i) const { return limit > colGap[i]; }
+
     bool Covers(int i, int j) const {
         return limit > static_cast<float>(D(colGap[i]) + D(rowGap[j]));
     }
@@ -47,22 +51,31 @@ Cell BallCell(bool white, bool lit) {
     return {GlyphFull, lit ? AttrRed : AttrDarkRed};
 }
 
-Cell BackgroundCell(int i, int j) {
-    if (i <= 0 || j <= 0 || i >= ScreenColumns - 1 || j >= ScreenRows - 1) {
-        return {GlyphFull, AttrGray};
+// A background cell follows from its column's kind and its row's kind alone.
+enum Kind { Border, Line, Plain };
+
+Kind ColumnKind(int i) {
+    if (i <= 0 || i >= ScreenColumns - 1) {
+        return Border;
     }
-    // Below the floor every row is a line, which reads as the floor's dense ruling.
-    const int rowSpacing = j > FloorRow ? GridSpacing / 4 : GridSpacing;
-    const int a = i % GridSpacing;
-    const int b = j % rowSpacing;
-    if (a != 0 && b != 0) {
-        return {GlyphFull, AttrGray};
-    }
-    if (a == b) {
-        return {GlyphCross, AttrGrid};
-    }
-    return {a != 0 ? GlyphHorizontal : GlyphVertical, AttrGrid};
+    return i % GridSpacing == 0 ? Line : Plain;
 }
+
+Kind RowKind(int j) {
+    if (j <= 0 || j >= ScreenRows - 1) {
+        return Border;
+    }
+    // Below the floor every row is a line (a spacing of GridSpacing / 4, one row), which reads as
+    // the floor's dense ruling.
+    return j > FloorRow || j % GridSpacing == 0 ? Line : Plain;
+}
+
+// [column kind][row kind]: the border is plain; a line column crossing a line row is a cross.
+constexpr Cell BackgroundCells[3][3] = {
+    {{GlyphFull, AttrGray}, {GlyphFull, AttrGray}, {GlyphFull, AttrGray}},
+    {{GlyphFull, AttrGray}, {GlyphCross, AttrGrid}, {GlyphVertical, AttrGrid}},
+    {{GlyphFull, AttrGray}, {GlyphHorizontal, AttrGrid}, {GlyphFull, AttrGray}},
+};
 
 } // namespace
 
@@ -93,18 +106,19 @@ void PaintFrame(const Scene& scene, int phase, CHAR_INFO* grid) {
         if ((i + phase) % CheckerPeriod == 0) {
             white = !white;
         }
+        const Cell* column = BackgroundCells[ColumnKind(i)];
+        const bool ballColumn = ball.Reaches(i);
+        const bool shadowColumn = shadow.Reaches(i);
         const int rowShift = phase - i / CheckerTilt;
         for (int j = 0; j < ScreenRows; ++j) {
             if ((j + rowShift) % CheckerPeriod == 0) {
                 white = !white;
             }
-            Cell cell;
-            if (ball.Covers(i, j)) {
+            Cell cell = column[RowKind(j)];
+            if (ballColumn && ball.Covers(i, j)) {
                 cell = BallCell(white, lit.Covers(i, j));
-            } else if (shadow.Covers(i, j)) {
+            } else if (shadowColumn && shadow.Covers(i, j)) {
                 cell = {GlyphShade, AttrGrid};
-            } else {
-                cell = BackgroundCell(i, j);
             }
             CHAR_INFO& out = grid[j * ScreenColumns + i];
             out.Char.AsciiChar = static_cast<CHAR>(cell.glyph);
