@@ -111,8 +111,7 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
         return MMSYSERR_INVALPARAM;
     }
     if (pwh->dwBufferLength / hwo->stream.frameBytes > hwo->stream.bufferFrames) {
-        NoteStartFailure("no sound output (ALSA's default device has no room for the whole "
-                         "sound); --silent runs without sound");
+        NoteStartFailure("no sound output (ALSA has no room for the whole sound); try --silent");
         return MMSYSERR_NOMEM;
     }
     pwh->dwFlags |= WHDR_PREPARED;

@@ -38,7 +38,7 @@ bool PickFormat(const WAVEFORMATEX& f, snd_pcm_format_t& format) {
 
 void NoteNoSound(const char* what, int err) {
     NoteStartFailure(std::string("no sound output (") + what + ": " + snd_strerror(err) +
-                     "); --silent runs without sound");
+                     "); try --silent");
 }
 
 // A missing card reads as Windows' "no such device", as on a machine without one.
@@ -71,12 +71,11 @@ MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t forma
         err = snd_pcm_get_params(pcm, &buffer, &period);
     }
     if (err < 0) {
-        NoteNoSound("ALSA's default device can't take the sound's format", err);
+        NoteNoSound("ALSA, the sound's format", err);
         return WAVERR_BADFORMAT;
     }
     if (!StartAtFirstFrame(pcm)) {
-        NoteStartFailure("no sound output (ALSA's default device can't start at once); "
-                         "--silent runs without sound");
+        NoteStartFailure("no sound output (ALSA can't start a sound at once); try --silent");
         return MMSYSERR_ERROR;
     }
     stream = WaveStream{pcm, f.nBlockAlign, buffer};
@@ -112,7 +111,7 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
     snd_pcm_t* pcm = nullptr;
     const int err = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) {
-        NoteNoSound("ALSA's default device", err);
+        NoteNoSound("ALSA", err);
         return OpenFailure(err);
     }
     const MMRESULT configured = Configure(pcm, f, format, stream);
