@@ -1,7 +1,7 @@
 // The high-resolution performance counter on the monotonic clock, in 100 ns ticks. The program
 // reads it at the top of every pass of its loop, which makes it the place where the loop notices
 // an ending signal, idles until the next millisecond once this one has nothing more to show, and
-// watches for the keys meanwhile.
+// looks for keys now and then.
 #include <ctime>
 
 #include "platform/linux/keys.h"
@@ -13,7 +13,7 @@ namespace {
 
 constexpr LONGLONG TicksPerSecond = 10000000;
 constexpr LONGLONG NanosecondsPerTick = 1000000000 / TicksPerSecond;
-// A loop too slow to idle still looks at the keys this often.
+// Often enough for a key to act at once to the eye.
 constexpr LONGLONG KeyLookTicks = 10 * PacerTicksPerMs;
 
 Pacer pacer;
@@ -42,13 +42,18 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
         return FALSE;
     }
     const LONGLONG idle = IdleBefore(pacer, ticks);
-    if (idle > 0 || ticks - lastKeyLook >= KeyLookTicks) {
-        IdleWatchingKeys(idle * NanosecondsPerTick);
+    if (idle > 0) {
+        // A signal cuts the idle short, to be acted on at once.
+        const timespec wait = {0, static_cast<long>(idle * NanosecondsPerTick)};
+        nanosleep(&wait, nullptr);
         ActOnPendingSignal();
-        if (idle > 0 && !ReadTicks(ticks)) {
+        if (!ReadTicks(ticks)) {
             return FALSE;
         }
+    }
+    if (ticks - lastKeyLook >= KeyLookTicks) {
         lastKeyLook = ticks;
+        LookForKeys();
     }
     NoteRead(pacer, ticks);
     lpPerformanceCount->QuadPart = ticks;

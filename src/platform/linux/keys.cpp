@@ -1,13 +1,10 @@
 #include "platform/linux/keys.h"
 
-#include <ctime>
-
 #include "platform/linux/signals.h"
 #include "platform/linux/terminal.h"
 
 namespace {
 
-constexpr long NanosecondsPerSecond = 1'000'000'000;
 constexpr size_t KeysPerLook = 64;
 
 bool EndsSequence(unsigned char byte) {
@@ -42,11 +39,9 @@ bool AsksToQuit(const char* keys, size_t count) {
     return false;
 }
 
-void IdleWatchingKeys(int64_t nanoseconds) {
-    const timespec wait = {static_cast<time_t>(nanoseconds / NanosecondsPerSecond),
-                           static_cast<long>(nanoseconds % NanosecondsPerSecond)};
+void LookForKeys() {
     char keys[KeysPerLook];
-    const size_t count = TakeKeys(keys, sizeof keys, wait);
+    const size_t count = TakeKeys(keys, sizeof keys);
     if (AsksToQuit(keys, count)) {
         EndByQuitKey();
     }

@@ -1,14 +1,13 @@
-// The keys the terminal program answers: q or Q quits. They are read while the program idles
-// between millisecond readings, so that watching for them costs no extra system call per pass.
+// The keys the terminal program answers: q or Q quits. They are looked for every few milliseconds
+// rather than on every pass of the loop, which would cost a system call each time.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 
 // True when the bytes typed hold a q or a Q of their own, not one inside the escape sequence of a
 // function or cursor key (F2 sends ESC O Q, for one). Pure.
 bool AsksToQuit(const char* keys, size_t count);
 
-// Idles for up to the given nanoseconds, less when a key comes, and ends the program when the keys
-// that came ask to; 0 only looks. Called from QueryPerformanceCounter.
-void IdleWatchingKeys(int64_t nanoseconds);
+// Reads the keys typed since the last look, without waiting, and ends the program when they ask
+// to. Called from QueryPerformanceCounter.
+void LookForKeys();

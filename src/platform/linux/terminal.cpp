@@ -16,7 +16,7 @@ namespace {
 int terminalFd = -1;
 termios savedSettings;
 volatile sig_atomic_t restored = 1;
-bool inputGone; // the terminal hung up or failed a read: waiting on it would return at once
+bool inputGone; // the terminal hung up or failed a read
 
 void MakeConsoleSettings(termios& settings) {
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON);
@@ -106,20 +106,15 @@ bool WriteTerminal(const char* data, size_t size) {
     return true;
 }
 
-size_t TakeKeys(char* keys, size_t size, const timespec& wait) {
-    pollfd input = {inputGone ? -1 : terminalFd, POLLIN, 0};
-    if (ppoll(&input, 1, &wait, nullptr) <= 0 || input.fd < 0) {
+size_t TakeKeys(char* keys, size_t size) {
+    pollfd input = {terminalFd, POLLIN, 0};
+    if (terminalFd < 0 || inputGone || poll(&input, 1, 0) <= 0) {
         return 0;
     }
-    if ((input.revents & POLLIN) == 0) {
-        inputGone = true;
-        return 0;
+    const ssize_t count = (input.revents & POLLIN) != 0 ? read(terminalFd, keys, size) : 0;
+    if (count <= 0 && !(count < 0 && (errno == EINTR || errno == EAGAIN))) {
+        inputGone = true; // hung up: every later look would find the same
     }
-    const ssize_t count = read(terminalFd, keys, size);
-    if (count < 0 && errno != EINTR && errno != EAGAIN) {
-        inputGone = true;
-    }
-    inputGone = inputGone || count == 0;
     return count > 0 ? static_cast<size_t>(count) : 0;
 }
 

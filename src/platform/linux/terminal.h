@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
 
 #include "platform/linux/placement.h"
 
@@ -24,10 +23,9 @@ bool TerminalOpen();
 // the write, or when the interruption was a request to end the program: the rest is dropped then.
 bool WriteTerminal(const char* data, size_t size);
 
-// Waits up to the given time for keys typed at the terminal, returning early on a signal, and
-// reads at most size of those that came into keys. Returns how many were read. Without a
-// terminal, or once it can give no more input, it only waits.
-size_t TakeKeys(char* keys, size_t size, const timespec& wait);
+// Reads, without waiting, at most size of the keys typed at the terminal into keys. Returns how
+// many were read: none without a terminal, or once it can give no more input.
+size_t TakeKeys(char* keys, size_t size);
 
 // The terminal's size; 80 by 24 when it doesn't tell.
 TerminalSize ReadTerminalSize();
