@@ -1,7 +1,7 @@
 # Shared by the terminal end-to-end scripts: a private tmux server whose one pane runs a small
 # driver, which starts the program (recording its process id), records how it ended and prints a
 # line after it, so that the pane can be read while the program runs and after it has ended.
-# Sourced; expects PROGRAM to be set.
+# Sourced; expects PROGRAM to be set, and takes the program's arguments from PROGRAM_ARGS.
 
 set -u
 
@@ -13,6 +13,7 @@ STARTS=0
 PANE_COLUMNS=80
 PANE_ROWS=45
 FAILURES=0
+PROGRAM_ARGS=${PROGRAM_ARGS:-}
 
 cleanup() {
     if [ -s "$WORK/pid" ]; then
@@ -40,13 +41,15 @@ CONF
 cat >"$WORK/driver.sh" <<'DRIVER'
 #!/bin/sh
 work=$1 program=$2 runs=$3
+shift 3
 ulimit -c 0
 run=1
 while [ "$run" -le "$runs" ]; do
     printf '\033]2;before-title\007'
     printf 'before-start %s\n' "$run"
     stty -g >"$work/settings.before.$run"
-    sh -c 'echo $$ >"$1/pid.new" && mv "$1/pid.new" "$1/pid" && exec "$2"' sh "$work" "$program"
+    sh -c 'echo $$ >"$1/pid.new" && mv "$1/pid.new" "$1/pid" && shift && exec "$@"' sh "$work" \
+        "$program" "$@"
     echo $? >"$work/status.new"
     stty -g >"$work/settings.after.$run"
     mv "$work/status.new" "$work/status.$run"
@@ -66,7 +69,7 @@ start_pane() {
     SERVER=$SERVER_BASE-$STARTS
     tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
         env LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" PULSE_SERVER=unix:/nonexistent \
-        COLORTERM= "$@" sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs"
+        COLORTERM= "$@" sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS
 }
 
 # random_below N: a random whole number from 0 to N - 1.

@@ -1,13 +1,13 @@
 #!/bin/sh
 # Without a controlling terminal there is no console: the program ends at once with status 1,
-# writing nothing.
+# saying why in one line on standard error and writing nothing else.
 # usage: terminal_no_tty.sh PROGRAM
 PROGRAM=$1
 WORK=$(mktemp -d /tmp/zorvendale-e2e.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 
 start=$(date +%s%N)
-timeout 10 setsid -w "$PROGRAM" </dev/null >"$WORK/out" 2>&1
+timeout 10 setsid -w "$PROGRAM" </dev/null >"$WORK/out" 2>"$WORK/err"
 status=$?
 elapsed_ms=$((($(date +%s%N) - start) / 1000000))
 
@@ -21,8 +21,13 @@ if [ "$elapsed_ms" -gt 2000 ]; then
     failures=1
 fi
 if [ -s "$WORK/out" ]; then
-    echo "FAIL: wrote output:"
+    echo "FAIL: wrote to standard output:"
     head -c 300 "$WORK/out"
+    failures=1
+fi
+if [ "$(wc -l <"$WORK/err")" -ne 1 ] || ! grep -q '^zorvendale: no terminal to draw in (/dev/tty: .*)$' "$WORK/err"; then
+    echo "FAIL: standard error is not the one line saying why:"
+    head -c 300 "$WORK/err"
     failures=1
 fi
 [ "$failures" -eq 0 ] && echo "all checks passed"

@@ -1,6 +1,7 @@
 // The console calls on the controlling terminal. The console is a screen buffer kept here; each
 // WriteConsoleOutputA brings the terminal up to date with the buffer's window, sending only the
 // cells that changed.
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "platform/linux/screen_buffer.h"
 #include "platform/linux/sequences.h"
 #include "platform/linux/signals.h"
+#include "platform/linux/start_failure.h"
 #include "platform/linux/terminal.h"
 #include "platform/win_api.h"
 
@@ -99,6 +101,8 @@ BOOL AllocConsole() {
     }
     CatchSignals();
     if (!OpenTerminal()) {
+        NoteStartFailure(std::string("no terminal to draw in (/dev/tty: ") + std::strerror(errno) +
+                         ")");
         ReleaseSignals();
         return FALSE;
     }

@@ -1,6 +1,20 @@
-// The process's entry on Linux: the program's main routine, whose result is the exit status.
-#include "frontend/main.h"
+// The process's entry on Linux: the command line, then the program's main routine, whose result is
+// the exit status. A failed start-up is told on standard error once the terminal is given back.
+#include <cstdio>
 
-int main() {
-    return ZorvendaleMain();
+#include "frontend/main.h"
+#include "platform/linux/options.h"
+#include "platform/linux/start_failure.h"
+#include "platform/linux/wave_stream.h"
+
+int main(int argc, char** argv) {
+    const Options options = ReadOptions(argc, argv);
+    if (options.silent) {
+        UseSilentWave();
+    }
+    const int status = ZorvendaleMain();
+    if (status != 0) {
+        std::fprintf(stderr, "zorvendale: %s\n", StartFailure().c_str());
+    }
+    return status;
 }

@@ -1,6 +1,7 @@
 // The process heap on the C library's allocator.
 #include <cstdlib>
 
+#include "platform/linux/start_failure.h"
 #include "platform/win_api.h"
 
 namespace {
@@ -22,7 +23,11 @@ LPVOID HeapAlloc(HANDLE hHeap, DWORD dwFlags, SIZE_T dwBytes) {
     }
     // A block of no bytes is still a distinct block on Windows.
     const size_t bytes = dwBytes == 0 ? 1 : dwBytes;
-    return (dwFlags & HeapZeroMemory) != 0 ? std::calloc(1, bytes) : std::malloc(bytes);
+    void* block = (dwFlags & HeapZeroMemory) != 0 ? std::calloc(1, bytes) : std::malloc(bytes);
+    if (block == nullptr) {
+        NoteStartFailure("out of memory");
+    }
+    return block;
 }
 
 BOOL HeapFree(HANDLE hHeap, DWORD, LPVOID lpMem) {

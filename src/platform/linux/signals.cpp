@@ -74,6 +74,17 @@ struct sigaction Handler(void (*handler)(int), int flags) {
     return action;
 }
 
+// The way out shared by the ending signals and the quit key: the terminal given back, then the
+// audio device closed so that what it was given is heard whole.
+void ShutDown() {
+    shuttingDown = 1;
+    // A second signal while the terminal is being given back would give it back twice.
+    BlockExitSignals(SIG_BLOCK);
+    CloseTerminal();
+    BlockExitSignals(SIG_UNBLOCK);
+    CloseWaveOnExit();
+}
+
 // Gives the terminal to the shell while stopped (Ctrl-Z), and takes it back on going on.
 void StopForShell() {
     stopAsked = 0;
@@ -148,13 +159,13 @@ bool TakeScreenLost() {
 }
 
 void EndBySignal(int number) {
-    shuttingDown = 1;
-    // A second signal while the terminal is being given back would give it back twice.
-    BlockExitSignals(SIG_BLOCK);
-    CloseTerminal();
-    BlockExitSignals(SIG_UNBLOCK);
-    CloseWaveOnExit();
+    ShutDown();
     DieBy(number);
+}
+
+void EndByQuitKey() {
+    ShutDown();
+    _exit(0);
 }
 
 void ActOnPendingSignal() {

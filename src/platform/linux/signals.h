@@ -22,3 +22,6 @@ bool TakeScreenLost();
 // Gives the terminal back, closes the audio device, and ends the process by the signal, with its
 // usual status.
 [[noreturn]] void EndBySignal(int signal);
+
+// The same for the quit key, ending the process with status 0.
+[[noreturn]] void EndByQuitKey();

@@ -16,6 +16,7 @@ namespace {
 int terminalFd = -1;
 termios savedSettings;
 volatile sig_atomic_t restored = 1;
+bool inputGone; // the terminal hung up or failed a read: waiting on it would return at once
 
 void MakeConsoleSettings(termios& settings) {
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON);
@@ -58,6 +59,7 @@ bool TakeOver(int fd) {
     MakeConsoleSettings(settings);
     terminalFd = fd;
     restored = 0;
+    inputGone = false;
     tcsetattr(fd, TCSANOW, &settings);
     WriteTerminal(EnterSequence, sizeof EnterSequence - 1);
     return true;
@@ -71,7 +73,9 @@ bool OpenTerminal() {
         return false;
     }
     if (!TakeOver(fd)) {
+        const int error = errno;
         close(fd);
+        errno = error;
         return false;
     }
     return true;
@@ -100,6 +104,23 @@ bool WriteTerminal(const char* data, size_t size) {
         }
     }
     return true;
+}
+
+size_t TakeKeys(char* keys, size_t size, const timespec& wait) {
+    pollfd input = {inputGone ? -1 : terminalFd, POLLIN, 0};
+    if (ppoll(&input, 1, &wait, nullptr) <= 0 || input.fd < 0) {
+        return 0;
+    }
+    if ((input.revents & POLLIN) == 0) {
+        inputGone = true;
+        return 0;
+    }
+    const ssize_t count = read(terminalFd, keys, size);
+    if (count < 0 && errno != EINTR && errno != EAGAIN) {
+        inputGone = true;
+    }
+    inputGone = inputGone || count == 0;
+    return count > 0 ? static_cast<size_t>(count) : 0;
 }
 
 TerminalSize ReadTerminalSize() {

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <ctime>
 
 #include "platform/linux/placement.h"
 
 // Opens the controlling terminal, saves its settings and makes it the console's: no echo, no line
 // editing and no output flow control (so Ctrl-S can't freeze the loop), while the keys that send
-// signals still do; then writes EnterSequence. False, with nothing changed, when the process has
-// no controlling terminal.
+// signals still do; then writes EnterSequence. False, with nothing changed and errno telling why,
+// when the process has no controlling terminal.
 bool OpenTerminal();
 
 // Takes the terminal over again after RestoreTerminal, from the settings it has now: when the
@@ -22,6 +23,11 @@ bool TerminalOpen();
 // Writes all of data, across short writes and interrupted calls. False when the terminal fails
 // the write, or when the interruption was a request to end the program: the rest is dropped then.
 bool WriteTerminal(const char* data, size_t size);
+
+// Waits up to the given time for keys typed at the terminal, returning early on a signal, and
+// reads at most size of those that came into keys. Returns how many were read. Without a
+// terminal, or once it can give no more input, it only waits.
+size_t TakeKeys(char* keys, size_t size, const timespec& wait);
 
 // The terminal's size; 80 by 24 when it doesn't tell.
 TerminalSize ReadTerminalSize();

@@ -2,6 +2,7 @@
 // seen to have ended the next time its device is asked. A device sounds one buffer at a time, so
 // a write while anything is still sounding is refused with WAVERR_STILLPLAYING and changes nothing.
 #include "platform/linux/layer.h"
+#include "platform/linux/start_failure.h"
 #include "platform/linux/wave_stream.h"
 #include "platform/win_api.h"
 
@@ -110,6 +111,7 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
         return MMSYSERR_INVALPARAM;
     }
     if (pwh->dwBufferLength / hwo->stream.frameBytes > hwo->stream.bufferFrames) {
+        NoteStartFailure("no sound output (ALSA has no room for the whole sound); try --silent");
         return MMSYSERR_NOMEM;
     }
     pwh->dwFlags |= WHDR_PREPARED;

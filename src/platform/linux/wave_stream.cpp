@@ -2,7 +2,11 @@
 
 #include <alsa/asoundlib.h>
 #include <cerrno>
+#include <climits>
 #include <ctime>
+#include <string>
+
+#include "platform/linux/start_failure.h"
 
 namespace {
 
@@ -11,6 +15,8 @@ constexpr unsigned LatencyUs = 500000;
 constexpr int WriteAttempts = 4;
 constexpr int CloseWaitSteps = 200;
 constexpr long CloseWaitStepNs = 5000000;
+
+bool silent; // no sound device: every stream is opened without ALSA and plays nothing
 
 // The program shows nothing but its picture; ALSA would otherwise print its own complaints.
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
@@ -28,6 +34,11 @@ bool PickFormat(const WAVEFORMATEX& f, snd_pcm_format_t& format) {
         return false;
     }
     return true;
+}
+
+void NoteNoSound(const char* what, int err) {
+    NoteStartFailure(std::string("no sound output (") + what + ": " + snd_strerror(err) +
+                     "); try --silent");
 }
 
 // A missing card reads as Windows' "no such device", as on a machine without one.
@@ -54,12 +65,17 @@ MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t forma
                    WaveStream& stream) {
     snd_pcm_uframes_t buffer = 0;
     snd_pcm_uframes_t period = 0;
-    if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, f.nChannels,
-                           f.nSamplesPerSec, 1, LatencyUs) < 0 ||
-        snd_pcm_get_params(pcm, &buffer, &period) < 0) {
+    int err = snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, f.nChannels,
+                                 f.nSamplesPerSec, 1, LatencyUs);
+    if (err >= 0) {
+        err = snd_pcm_get_params(pcm, &buffer, &period);
+    }
+    if (err < 0) {
+        NoteNoSound("ALSA, the sound's format", err);
         return WAVERR_BADFORMAT;
     }
     if (!StartAtFirstFrame(pcm)) {
+        NoteStartFailure("no sound output (ALSA can't start a sound at once); try --silent");
         return MMSYSERR_ERROR;
     }
     stream = WaveStream{pcm, f.nBlockAlign, buffer};
@@ -87,10 +103,15 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
     if (!PickFormat(f, format)) {
         return WAVERR_BADFORMAT;
     }
+    if (silent) {
+        stream = WaveStream{nullptr, f.nBlockAlign, ULONG_MAX};
+        return MMSYSERR_NOERROR;
+    }
     snd_lib_error_set_handler(IgnoreAlsaError);
     snd_pcm_t* pcm = nullptr;
     const int err = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) {
+        NoteNoSound("ALSA", err);
         return OpenFailure(err);
     }
     const MMRESULT configured = Configure(pcm, f, format, stream);
@@ -103,7 +124,7 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
 // Under some sound servers the delay stays non-zero after an underrun, so the state decides too.
 bool WaveStreamSounding(const WaveStream& stream) {
     snd_pcm_sframes_t delay = 0;
-    if (snd_pcm_delay(stream.pcm, &delay) < 0) {
+    if (stream.pcm == nullptr || snd_pcm_delay(stream.pcm, &delay) < 0) {
         return false;
     }
     return snd_pcm_state(stream.pcm) == SND_PCM_STATE_RUNNING && delay > 0;
@@ -112,6 +133,9 @@ bool WaveStreamSounding(const WaveStream& stream) {
 // The space was checked first, so a shorter write only comes from an underrun in between (prepare
 // and go on) or from ALSA refusing; then what went out plays and the write reports failure.
 MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long frames) {
+    if (stream.pcm == nullptr) {
+        return MMSYSERR_NOERROR;
+    }
     if (!ReadyFor(stream.pcm, frames)) {
         return MMSYSERR_ERROR;
     }
@@ -131,10 +155,17 @@ MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long fra
 
 // Polled rather than drained: a drain on a stalled device could hold the exit for ever.
 void CloseWaveStream(WaveStream& stream) {
+    if (stream.pcm == nullptr) {
+        return;
+    }
     const timespec step{0, CloseWaitStepNs};
     for (int i = 0; i < CloseWaitSteps && WaveStreamSounding(stream); ++i) {
         nanosleep(&step, nullptr);
     }
     snd_pcm_close(stream.pcm);
     stream.pcm = nullptr;
+}
+
+void UseSilentWave() {
+    silent = true;
 }

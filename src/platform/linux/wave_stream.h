@@ -7,13 +7,14 @@
 typedef struct _snd_pcm snd_pcm_t;
 
 struct WaveStream {
-    snd_pcm_t* pcm;
+    snd_pcm_t* pcm;             // null for a silent stream
     unsigned frameBytes;        // one sample frame: all channels of one instant
     unsigned long bufferFrames; // the most that one write can hand over without waiting
 };
 
-// Opens ALSA's default playback device, non-blocking, for a PCM format. Installs the silent error
-// handler before anything else in ALSA runs.
+// Opens ALSA's default playback device, non-blocking, for a PCM format, or a silent stream after
+// UseSilentWave. Installs the quiet error handler before anything else in ALSA runs. A failure
+// is noted as the reason start-up fails.
 MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& format);
 
 // True while frames already written are still to be heard.
@@ -25,3 +26,7 @@ MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long fra
 
 // Lets what was written sound out, for at most a second, then closes the stream.
 void CloseWaveStream(WaveStream& stream);
+
+// From now on streams open without a sound device and play nothing. Called by the entry for
+// --silent, before the program starts.
+void UseSilentWave();

@@ -1,0 +1,11 @@
+// Why start-up failed. The program only learns that a start-up step failed, and says nothing; the
+// calls that refuse note why, and the entry tells the user once the terminal has been given back.
+#pragma once
+
+#include <string>
+
+// Notes why a call refused; the first note stands, as start-up stops at the first failure.
+void NoteStartFailure(const std::string& reason);
+
+// The first note, or a general reason when there is none.
+std::string StartFailure();

@@ -1,0 +1,74 @@
+#!/bin/sh
+# The terminal program's command line and keys: --help, --version, a refused option or argument;
+# --silent running without any sound device; other keys doing nothing, unechoed; q ending it with
+# status 0 and the terminal given back as on a signal.
+# usage: terminal_options.sh PROGRAM VERSION
+PROGRAM=$1
+VERSION=$2
+. "$(dirname "$0")/terminal_common.sh"
+
+# run_plain LABEL ARGS...: runs the program outside any terminal, keeping status, stdout, stderr.
+run_plain() {
+    label=$1
+    shift
+    timeout 10 setsid -w "$PROGRAM" "$@" </dev/null >"$WORK/out" 2>"$WORK/err"
+    status=$?
+}
+
+# expect_refusal LABEL NAMED ARGS...: status 2, nothing on stdout, one line on stderr naming
+# NAMED and pointing to --help.
+expect_refusal() {
+    named=$2
+    label=$1
+    shift 2
+    run_plain "$label" "$@"
+    [ "$status" = 2 ] || fail "$label: exit status $status, not 2"
+    [ -s "$WORK/out" ] && fail "$label: wrote to standard output"
+    if [ "$(wc -l <"$WORK/err")" -ne 1 ] || ! grep -q '^zorvendale: .*--help' "$WORK/err"; then
+        fail "$label: standard error is not one line pointing to --help: $(cat "$WORK/err")"
+    fi
+    grep -q -F -- "'$named'" "$WORK/err" || fail "$label: the error does not name '$named'"
+}
+
+run_plain "--help" --help
+[ "$status" = 0 ] || fail "--help: exit status $status"
+[ -s "$WORK/err" ] && fail "--help: wrote to standard error"
+for text in 'Usage: zorvendale' '--silent' '--version' '--help' 'q, Q'; do
+    grep -q -F -- "$text" "$WORK/out" || fail "--help: no '$text' in the help"
+done
+run_plain "-h" -h
+grep -q '^Usage: zorvendale' "$WORK/out" || fail "-h: no help"
+
+run_plain "--version" --version
+[ "$status" = 0 ] || fail "--version: exit status $status"
+[ "$(cat "$WORK/out")" = "zorvendale $VERSION" ] || fail "--version: '$(cat "$WORK/out")'"
+
+expect_refusal "unknown long option" --bogus --bogus=1
+expect_refusal "unknown short option" -x -sx
+expect_refusal "value to an option that takes none" --silent --silent=yes
+expect_refusal "stray argument" stray -s stray
+
+# --silent with no sound device at all, then a key that must do nothing, then q.
+: >"$WORK/no-devices.conf"
+PROGRAM_ARGS=--silent
+start_pane 1 ALSA_CONFIG_PATH="$WORK/no-devices.conf"
+if wait_for_picture 10; then
+    # An echoed key would show at the cursor until the ball's next move draws over it: look at once.
+    for try in 1 2 3 4 5; do
+        tmux -L "$SERVER" send-keys x
+        tmux -L "$SERVER" capture-pane -p | grep -q x && fail "x: echoed on the pane"
+    done
+    sleep 0.3
+    [ -e "$WORK/status.1" ] && fail "x: the program ended"
+    check_picture indexed "--silent, after typing x"
+    tmux -L "$SERVER" send-keys q
+    expect_status 1 0 "q"
+    check_restored 1 "q"
+    stray=$(tmux -L "$SERVER" capture-pane -p | grep -v -e '^before-start 1$' -e '^after-exit 1$' -e '^$')
+    [ -n "$stray" ] && fail "after q: the pane shows more than the driver's lines: $stray"
+else
+    fail "--silent: no picture within 10 s"
+fi
+[ -e "$WORK/sound.raw" ] && fail "--silent: sound went to the device"
+
+finish

@@ -1,0 +1,32 @@
+// Which typed bytes ask the terminal program to quit.
+#include "platform/linux/keys.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+bool Quits(const std::string& keys) {
+    return AsksToQuit(keys.data(), keys.size());
+}
+
+TEST(QuitKey, AQOfItsOwnQuitsAnywhereInWhatWasTyped) {
+    EXPECT_TRUE(Quits("q"));
+    EXPECT_TRUE(Quits("Q"));
+    EXPECT_TRUE(Quits("abcq"));
+    EXPECT_TRUE(Quits("\x1b[Aq")); // after a cursor key
+    EXPECT_TRUE(Quits("\x1bOPq")); // after F1
+    EXPECT_FALSE(Quits(""));
+    EXPECT_FALSE(Quits("x \r\n\x7f"));
+}
+
+TEST(QuitKey, AQInsideAKeysSequenceDoesNot) {
+    EXPECT_FALSE(Quits("\x1bOQ"));        // F2
+    EXPECT_FALSE(Quits("\x1b[1;5Q"));     // Ctrl+F2
+    EXPECT_FALSE(Quits("\x1b[200~"));     // start of a paste
+    EXPECT_FALSE(Quits("\x1bq"));         // Alt+q
+    EXPECT_FALSE(Quits("\x1b\x1b[1;2Q")); // Alt+Shift+F2
+}
+
+} // namespace
