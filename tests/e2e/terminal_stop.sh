@@ -1,7 +1,8 @@
 #!/bin/sh
 # Ctrl-Z and fg, typed at an interactive shell in the pane: while stopped, the program has given the
-# terminal back as it was; on going on, it has taken it again and shows the whole picture; a
-# SIGTERM then still gives it back.
+# terminal back as it was; on going on, it has taken it again and shows the whole picture, the
+# ball still in it however long the pause (the animation goes on where it was); a SIGTERM then
+# still gives it back.
 # usage: terminal_stop.sh PROGRAM
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
@@ -37,6 +38,7 @@ if wait_for_picture 10; then
     wait_for_screen 0
     grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status" || fail "Ctrl-Z did not stop it"
     given_back "stopped"
+    sleep 5 # long enough to throw the ball far out of the picture, were the pause counted
 
     tmux -L "$SERVER" send-keys fg Enter
     wait_for_picture 5 || fail "no picture after fg"

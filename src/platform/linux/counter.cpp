@@ -1,7 +1,7 @@
-// The high-resolution performance counter on the monotonic clock, in 100 ns ticks. The program
-// reads it at the top of every pass of its loop, which makes it the place where the loop notices
-// an ending signal, idles until the next millisecond once this one has nothing more to show, and
-// looks for keys now and then.
+// The high-resolution performance counter on the monotonic clock, in 100 ns ticks, not counting
+// the time the program spent stopped. The program reads it at the top of every pass of its loop,
+// which makes it the place where the loop notices an ending signal, idles until the next
+// millisecond once this one has nothing more to show, and looks for keys now and then.
 #include <ctime>
 
 #include "platform/linux/keys.h"
@@ -24,7 +24,9 @@ bool ReadTicks(LONGLONG& ticks) {
     if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) {
         return false;
     }
-    ticks = static_cast<LONGLONG>(now.tv_sec) * TicksPerSecond + now.tv_nsec / NanosecondsPerTick;
+    const int64_t running =
+        static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec - StoppedNanoseconds();
+    ticks = running / NanosecondsPerTick;
     return true;
 }
 

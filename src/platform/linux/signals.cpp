@@ -1,6 +1,7 @@
 #include "platform/linux/signals.h"
 
 #include <csignal>
+#include <ctime>
 #include <unistd.h>
 
 #include "platform/linux/layer.h"
@@ -22,6 +23,9 @@ volatile sig_atomic_t exitSignal;
 volatile sig_atomic_t stopAsked;
 volatile sig_atomic_t screenLost;
 volatile sig_atomic_t shuttingDown;
+
+constexpr int64_t NanosecondsPerSecond = 1'000'000'000;
+int64_t stoppedNanoseconds;
 
 [[noreturn]] void DieBy(int number) {
     signal(number, SIG_DFL);
@@ -88,6 +92,8 @@ void ShutDown() {
 // Gives the terminal to the shell while stopped (Ctrl-Z), and takes it back on going on.
 void StopForShell() {
     stopAsked = 0;
+    timespec stopped;
+    clock_gettime(CLOCK_MONOTONIC, &stopped);
     RestoreTerminal();
     struct sigaction stopByDefault = {};
     struct sigaction onStop;
@@ -95,6 +101,10 @@ void StopForShell() {
     sigaction(SIGTSTP, &stopByDefault, &onStop);
     raise(SIGTSTP);
     sigaction(SIGTSTP, &onStop, nullptr);
+    timespec resumed;
+    clock_gettime(CLOCK_MONOTONIC, &resumed);
+    stoppedNanoseconds += (resumed.tv_sec - stopped.tv_sec) * NanosecondsPerSecond +
+                          (resumed.tv_nsec - stopped.tv_nsec);
     ReenterTerminal();
     screenLost = 1;
     ResumeConsole();
@@ -166,6 +176,10 @@ void EndBySignal(int number) {
 void EndByQuitKey() {
     ShutDown();
     _exit(0);
+}
+
+int64_t StoppedNanoseconds() {
+    return stoppedNanoseconds;
 }
 
 void ActOnPendingSignal() {
