@@ -33,9 +33,9 @@ def main():
             f.write('pcm.!default { type file slave { pcm { type null } } file "%s" format "raw" }\n'
                     % os.path.join(work, "sound.raw"))
         faults = []
-        for top_up in (False, True):
-            label = "topped up" if top_up else "as filled"
-            faults += [f"{label}: {fault}" for fault in run(sys.argv[1], alsa_config, top_up)]
+        for topped_up in (False, True):
+            label = "topped up" if topped_up else "as filled"
+            faults += [f"{label}: {fault}" for fault in run(sys.argv[1], alsa_config, topped_up)]
     for fault in faults:
         print("FAIL:", fault)
     return 1 if faults else 0
@@ -49,7 +49,9 @@ def stopped(pid):
 # Writes the filler until the terminal takes no more, with the program stopped outside its write.
 def top_up(child, slave):
     child.send_signal(signal.SIGSTOP)
-    while not stopped(child.pid):
+    for _ in range(500):
+        if stopped(child.pid):
+            break
         time.sleep(0.01)
     filler = os.open(os.ttyname(slave), os.O_WRONLY | os.O_NONBLOCK | os.O_NOCTTY)
     try:
