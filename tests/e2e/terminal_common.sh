@@ -12,6 +12,8 @@ SERVER=$SERVER_BASE
 STARTS=0
 PANE_COLUMNS=80
 PANE_ROWS=45
+TMUX_CONFIG=/dev/null
+PICTURE_SCREEN=1 # the pane's alternate_on while the picture shows
 FAILURES=0
 PROGRAM_ARGS=${PROGRAM_ARGS:-}
 
@@ -67,7 +69,7 @@ start_pane() {
     # A server of its own each time: a new one under the name of one just killed may meet its end.
     STARTS=$((STARTS + 1))
     SERVER=$SERVER_BASE-$STARTS
-    tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
+    tmux -L "$SERVER" -f "$TMUX_CONFIG" new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
         env LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" PULSE_SERVER=unix:/nonexistent \
         COLORTERM= "$@" sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS
 }
@@ -91,11 +93,12 @@ wait_for() {
     [ -e "$1" ]
 }
 
-# wait_for_picture SECONDS: true once the pane shows the alternate screen with the title set.
+# wait_for_picture SECONDS: true once the pane shows the alternate screen (or the main one, after
+# PICTURE_SCREEN=0) with the title set.
 wait_for_picture() {
     tries=$(($1 * 20))
     while [ "$tries" -gt 0 ]; do
-        if [ "$(pane '#{alternate_on}#{pane_title}')" = 1Zorvendale ]; then
+        if [ "$(pane '#{alternate_on}#{pane_title}')" = "${PICTURE_SCREEN}Zorvendale" ]; then
             sleep 0.2 # the first frames
             return 0
         fi
@@ -115,23 +118,57 @@ check_picture() {
     fi
 }
 
-# check_restored RUN LABEL: after run RUN ended, the pane is as before it: main screen, cursor
-# shown, title back, the terminal's settings back, and the line printed after the exit in default
-# colours.
-check_restored() {
+# wait_for_text TEXT: waits up to a second for the pane to show TEXT.
+wait_for_text() {
+    tries=50
+    while ! tmux -L "$SERVER" capture-pane -p | grep -qF "$1" && [ $tries -gt 0 ]; do
+        sleep 0.02
+        tries=$((tries - 1))
+    done
+}
+
+# check_given_back RUN LABEL: after run RUN ended, the pane is as before it: main screen, cursor
+# shown, title back, the terminal's settings back.
+check_given_back() {
     cmp -s "$WORK/settings.before.$1" "$WORK/settings.after.$1" ||
         fail "$2: terminal settings not put back"
     [ "$(pane '#{alternate_on}')" = 0 ] || fail "$2: still on the alternate screen"
     [ "$(pane '#{cursor_flag}')" = 1 ] || fail "$2: cursor still hidden"
     [ "$(pane '#{pane_title}')" = before-title ] || fail "$2: title is '$(pane '#{pane_title}')'"
-    tries=50
-    while ! tmux -L "$SERVER" capture-pane -p | grep -q "^after-exit $1\$" && [ $tries -gt 0 ]; do
-        sleep 0.02
-        tries=$((tries - 1))
-    done
+}
+
+# check_restored RUN LABEL: check_given_back, and the line printed after the exit alone on its line
+# in default colours.
+check_restored() {
+    check_given_back "$1" "$2"
+    wait_for_text "after-exit $1"
     tmux -L "$SERVER" capture-pane -p -e >"$WORK/after"
     grep -q "^after-exit $1\$" "$WORK/after" || fail "$2: the line after the exit is not plain:
 $(grep -a "after-exit $1" "$WORK/after" | cat -v)"
+}
+
+# check_plain_text TEXT LABEL: TEXT shows in the pane in default colours, wherever it lies (over the
+# picture, when the terminal has no alternate screen).
+check_plain_text() {
+    wait_for_text "$1"
+    tmux -L "$SERVER" capture-pane -p -e >"$WORK/after"
+    if ! python3 -B - "$HERE" "$WORK/after" "$1" 2>"$WORK/plain.log" <<'CHECK'
+import sys
+sys.path.insert(0, sys.argv[1])
+from terminal_picture import parse_lines
+with open(sys.argv[2], encoding="utf-8") as f:
+    lines = f.read().split("\n")
+text = sys.argv[3]
+for cells in parse_lines(lines):
+    at = "".join(glyph for glyph, _, _ in cells).find(text)
+    if at >= 0:
+        colours = {cell[1:] for cell in cells[at:at + len(text)]}
+        sys.exit(0 if colours == {(None, None)} else f"'{text}' in colours {colours}")
+sys.exit(f"'{text}' not shown")
+CHECK
+    then
+        fail "$2: $(cat "$WORK/plain.log")"
+    fi
 }
 
 # expect_status RUN STATUS LABEL

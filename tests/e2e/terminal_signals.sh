@@ -1,7 +1,8 @@
 #!/bin/sh
 # Ending the program by each signal that may end it: the pane is given back as it was (main screen,
 # cursor shown, title back, no colour carried over), the exit status is the signal's, and the
-# sound captured so far is whole bounce sounds.
+# sound captured so far is whole bounce sounds. No colour is carried over on a terminal without an
+# alternate screen either, where nothing else puts the colours back.
 # usage: terminal_signals.sh PROGRAM
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
@@ -26,5 +27,20 @@ for signal in TERM:143 INT:130 HUP:129 QUIT:131; do
     touch "$WORK/go.$run"
     run=$((run + 1))
 done
+
+# tmux's alternate-screen option off: the picture is drawn over the main screen, and the line after
+# the exit is printed where the drawing stopped, over the picture. A wider pane keeps it on one row.
+rm -f "$WORK"/status.* "$WORK/pid"
+TMUX_CONFIG=$WORK/tmux.conf PICTURE_SCREEN=0 PANE_COLUMNS=100
+echo 'set-option -g -w alternate-screen off' >"$TMUX_CONFIG"
+start_pane 1
+if wait_for_picture 10; then
+    kill -s TERM "$(cat "$WORK/pid")"
+    expect_status 1 143 "no alternate screen"
+    check_given_back 1 "no alternate screen"
+    check_plain_text "after-exit 1" "no alternate screen"
+else
+    fail "no alternate screen: no picture within 10 s"
+fi
 
 finish

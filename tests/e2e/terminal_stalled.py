@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """A terminal that stops reading (a stalled connection): the program's writes block once the
 terminal's buffer is full, yet SIGTERM still ends it, with SIGTERM's status, within a few seconds;
-and once the terminal reads again, the restoring sequence arrives last.
+and once the terminal reads again, it gets the restoring sequence with none of the picture that was
+still queued in front of it. Run twice: with the buffer as the program filled it, and topped up to
+the last byte while the program is stopped, so that only dropping the queued picture makes room for
+the restoring sequence.
 
 usage: terminal_stalled.py PROGRAM
 """
@@ -15,6 +18,11 @@ import termios
 import time
 
 LEAVE_ALTERNATE_SCREEN = b"\x1b[?1049l"
+RESTORE_START = b"\x18"  # the restoring sequence's first byte, never part of a picture
+FILLER = b"#"  # never part of a picture either
+# What the master's line discipline took in before the stall: out of reach of any flush on the
+# program's side.
+MASTER_HOLDS = 4096
 
 
 def main():
@@ -24,10 +32,37 @@ def main():
         with open(alsa_config, "w", encoding="ascii") as f:
             f.write('pcm.!default { type file slave { pcm { type null } } file "%s" format "raw" }\n'
                     % os.path.join(work, "sound.raw"))
-        return run(sys.argv[1], alsa_config)
+        faults = []
+        for topped_up in (False, True):
+            label = "topped up" if topped_up else "as filled"
+            faults += [f"{label}: {fault}" for fault in run(sys.argv[1], alsa_config, topped_up)]
+    for fault in faults:
+        print("FAIL:", fault)
+    return 1 if faults else 0
 
 
-def run(program, alsa_config):
+def stopped(pid):
+    with open(f"/proc/{pid}/stat", encoding="ascii") as f:
+        return f.read().rsplit(")", 1)[1].split()[0] == "T"
+
+
+# Writes the filler until the terminal takes no more, with the program stopped outside its write.
+def top_up(child, slave):
+    child.send_signal(signal.SIGSTOP)
+    for _ in range(500):
+        if stopped(child.pid):
+            break
+        time.sleep(0.01)
+    filler = os.open(os.ttyname(slave), os.O_WRONLY | os.O_NONBLOCK | os.O_NOCTTY)
+    try:
+        while True:
+            os.write(filler, FILLER)
+    except BlockingIOError:
+        pass
+    os.close(filler)
+
+
+def run(program, alsa_config, topped_up):
     master, slave = os.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, b"\x2d\x00\x50\x00\x00\x00\x00\x00")  # 45 x 80
 
@@ -38,16 +73,21 @@ def run(program, alsa_config):
     env = dict(os.environ, LANG="C.UTF-8", ALSA_CONFIG_PATH=alsa_config)
     child = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, env=env,
                              preexec_fn=take_terminal)
-    os.close(slave)
     time.sleep(2.5)  # start-up, then frames until the unread buffer is full
+    if topped_up:
+        top_up(child, slave)
+    os.close(slave)
     child.send_signal(signal.SIGTERM)
+    if topped_up:
+        child.send_signal(signal.SIGCONT)
     start = time.monotonic()
     try:
         status = child.wait(timeout=10)
     except subprocess.TimeoutExpired:
         child.kill()
-        print("FAIL: still running 10 s after SIGTERM on a stalled terminal")
-        return 1
+        child.wait()
+        os.close(master)
+        return ["still running 10 s after SIGTERM on a stalled terminal"]
     faults = []
     if status != -signal.SIGTERM:
         faults.append(f"status {status}, not killed by SIGTERM")
@@ -60,11 +100,13 @@ def run(program, alsa_config):
             output += chunk
     except (BlockingIOError, OSError):
         pass
-    if output.find(LEAVE_ALTERNATE_SCREEN) < 0:
+    os.close(master)
+    restore = output.find(RESTORE_START)
+    if restore < 0 or output.find(LEAVE_ALTERNATE_SCREEN, restore) < 0:
         faults.append("the restoring sequence never arrived")
-    for fault in faults:
-        print("FAIL:", fault)
-    return 1 if faults else 0
+    elif restore > MASTER_HOLDS or FILLER in output:
+        faults.append(f"queued output arrived before the restoring sequence ({restore} bytes)")
+    return faults
 
 
 if __name__ == "__main__":

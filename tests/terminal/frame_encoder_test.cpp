@@ -178,6 +178,24 @@ TEST_F(FrameEncoder, WithoutUtf8BlocksAreFilledAndLinesUseTheLineSet) {
                        "\x1b[37;40m\x1b(Ba");
 }
 
+// In the picture, cells of one foreground have one background too: the random frames below never
+// change a background alone.
+TEST_F(FrameEncoder, AChangeOfBackgroundAloneIsSent) {
+    constexpr ConsoleCell ShadeOnBlue = {0xB1, 0x15};
+    for (const TerminalStyle chosen : {Utf8Indexed, Utf8Direct, DecIndexed, DecDirect}) {
+        SCOPED_TRACE(testing::Message()
+                     << "utf8 " << chosen.utf8 << ", direct colour " << chosen.directColour);
+        Start(3, 1, Shade, 3, 1, chosen);
+        At(buffer, 1, 0) = ShadeOnBlue;
+        Frame();
+        ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
+        At(buffer, 0, 0) = ShadeOnBlue;
+        At(buffer, 1, 0) = Shade;
+        Frame();
+        ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
+    }
+}
+
 TEST_F(FrameEncoder, LargerTerminalShowsTheWindowCentred) {
     Start(60, 40, Plain, 80, 45);
     At(buffer, 0, 0) = Red;

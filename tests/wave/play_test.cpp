@@ -40,9 +40,12 @@ TEST_F(WaveTest, WhileSoundingWritesAreRefusedAndChangeNothing) {
     EXPECT_EQ(Captured(), Copies(1));
 }
 
-// The stream stands in underrun after each play; the next write must bring it back.
-TEST_F(WaveTest, AWriteAfterThePreviousPlayEndedPlaysAgain) {
-    UseTimedDevice();
+// The stream stands in underrun after each play; the next write must bring it back. Some sound
+// servers go on reporting a delay in underrun (the parameter): the play has ended all the same.
+class WaveUnderrun : public WaveTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(WaveUnderrun, AWriteAfterThePreviousPlayEndedPlaysAgain) {
+    UseTimedDevice(GetParam());
     ASSERT_EQ(Open(), MMSYSERR_NOERROR);
     ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
     for (int i = 0; i < 3; ++i) {
@@ -54,6 +57,11 @@ TEST_F(WaveTest, AWriteAfterThePreviousPlayEndedPlaysAgain) {
     EXPECT_EQ(header.dwFlags, Played);
     EXPECT_EQ(Captured(), Copies(3));
 }
+
+INSTANTIATE_TEST_SUITE_P(Delay, WaveUnderrun, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& delay) {
+                             return delay.param ? "Stale" : "True";
+                         });
 
 // On the way out a play that has begun is let to finish: heard whole, recorded whole.
 TEST_F(WaveTest, CloseOnExitLetsTheLastPlayFinish) {

@@ -39,8 +39,9 @@ void WaveTest::UseNullDevice() {
                      "\" format \"raw\"");
 }
 
-void WaveTest::UseTimedDevice() {
-    UseDefaultDevice("type file slave { pcm { type zvtimed } } file \"" + capture +
+void WaveTest::UseTimedDevice(bool staleDelay) {
+    UseDefaultDevice(std::string("type file slave { pcm { type zvtimed stale_delay ") +
+                     (staleDelay ? "true" : "false") + " } } file \"" + capture +
                      "\" format \"raw\"");
 }
 

@@ -19,7 +19,8 @@ class WaveTest : public testing::Test {
     // Points ALSA at a fresh configuration whose default device is `definition`.
     void UseDefaultDevice(const std::string& definition);
     void UseNullDevice();
-    void UseTimedDevice();
+    // staleDelay: the device goes on reporting a delay once it has run out.
+    void UseTimedDevice(bool staleDelay = false);
 
     // The bounce format: 8-bit unsigned PCM, 2 channels, 11,025 Hz.
     static WAVEFORMATEX BounceFormat();

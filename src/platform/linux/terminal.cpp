@@ -93,13 +93,17 @@ bool TerminalOpen() {
 
 bool WriteTerminal(const char* data, size_t size) {
     while (size > 0) {
+        // A signal that comes once part of the bytes went out cuts the write short without an
+        // error: asked to end, the next write could wait for ever on a terminal that has stopped
+        // reading.
+        if (PendingExitSignal() != 0) {
+            return false;
+        }
         const ssize_t written = write(terminalFd, data, size);
         if (written > 0) {
             data += written;
             size -= static_cast<size_t>(written);
-        } else if (written < 0 && errno == EINTR && PendingExitSignal() == 0) {
-            continue;
-        } else {
+        } else if (written == 0 || errno != EINTR) {
             return false;
         }
     }

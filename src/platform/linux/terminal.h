@@ -20,7 +20,7 @@ void ReenterTerminal();
 bool TerminalOpen();
 
 // Writes all of data, across short writes and interrupted calls. False when the terminal fails
-// the write, or when the interruption was a request to end the program: the rest is dropped then.
+// the write, or once a request to end the program has come: the rest is dropped then.
 bool WriteTerminal(const char* data, size_t size);
 
 // Reads, without waiting, at most size of the keys typed at the terminal into keys. Returns how

@@ -1,9 +1,11 @@
 // A playback device for tests that takes its time as a sound card does: once started, frames leave
 // at the stream's rate, and when they run out the stream stands in underrun. ALSA loads it as the
-// external PCM type "zvtimed"; a file device in front of it records the bytes.
+// external PCM type "zvtimed"; a file device in front of it records the bytes. With "stale_delay
+// true" it reports, as some sound servers do, a delay that stays non-zero in underrun.
 #include <alsa/asoundlib.h>
 #include <alsa/pcm_external.h>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <new>
 
@@ -50,6 +52,14 @@ snd_pcm_sframes_t Pointer(snd_pcm_ioplug_t* io) {
     return static_cast<snd_pcm_sframes_t>(io->appl_ptr);
 }
 
+// In underrun the delay reads as if none of the frames written had been heard.
+int StaleDelay(snd_pcm_ioplug_t* io, snd_pcm_sframes_t* delay) {
+    const snd_pcm_sframes_t played = Pointer(io);
+    const auto written = static_cast<snd_pcm_sframes_t>(io->appl_ptr);
+    *delay = io->state == SND_PCM_STATE_XRUN ? written : written - played;
+    return 0;
+}
+
 snd_pcm_sframes_t Transfer(snd_pcm_ioplug_t*, const snd_pcm_channel_area_t*, snd_pcm_uframes_t,
                            snd_pcm_uframes_t size) {
     return static_cast<snd_pcm_sframes_t>(size);
@@ -65,7 +75,27 @@ snd_pcm_ioplug_callback_t Callbacks() {
     return callbacks;
 }
 
+snd_pcm_ioplug_callback_t StaleDelayCallbacks() {
+    snd_pcm_ioplug_callback_t callbacks = Callbacks();
+    callbacks.delay = StaleDelay;
+    return callbacks;
+}
+
 const snd_pcm_ioplug_callback_t callbacks = Callbacks();
+const snd_pcm_ioplug_callback_t staleDelayCallbacks = StaleDelayCallbacks();
+
+bool StaleDelayAsked(snd_config_t* conf) {
+    snd_config_iterator_t at;
+    snd_config_iterator_t next;
+    snd_config_for_each(at, next, conf) {
+        snd_config_t* entry = snd_config_iterator_entry(at);
+        const char* id = nullptr;
+        if (snd_config_get_id(entry, &id) == 0 && std::strcmp(id, "stale_delay") == 0) {
+            return snd_config_get_bool(entry) > 0;
+        }
+    }
+    return false;
+}
 
 int Constrain(snd_pcm_ioplug_t* io) {
     static const unsigned accesses[] = {SND_PCM_ACCESS_RW_INTERLEAVED};
@@ -92,7 +122,7 @@ int Constrain(snd_pcm_ioplug_t* io) {
 } // namespace
 
 extern "C" int _snd_pcm_zvtimed_open(snd_pcm_t** pcmp, const char* name, snd_config_t*,
-                                     snd_config_t*, snd_pcm_stream_t stream, int mode) {
+                                     snd_config_t* conf, snd_pcm_stream_t stream, int mode) {
     if (stream != SND_PCM_STREAM_PLAYBACK) {
         return -EINVAL;
     }
@@ -104,7 +134,7 @@ extern "C" int _snd_pcm_zvtimed_open(snd_pcm_t** pcmp, const char* name, snd_con
     timed->io.name = "timed test device";
     timed->io.flags = SND_PCM_IOPLUG_FLAG_BOUNDARY_WA;
     timed->io.poll_fd = -1;
-    timed->io.callback = &callbacks;
+    timed->io.callback = StaleDelayAsked(conf) ? &staleDelayCallbacks : &callbacks;
     timed->io.private_data = timed;
     int err = snd_pcm_ioplug_create(&timed->io, name, stream, mode);
     if (err < 0) {
