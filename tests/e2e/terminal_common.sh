@@ -112,6 +112,17 @@ check_picture() {
     fi
 }
 
+# check_form FORM COLOURS LABEL [FRAME]: the pane shows the picture in FORM (half, cut or notice;
+# see terminal_small.py), cell for cell as FRAME from the replay tool has it where one is given.
+check_form() {
+    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
+    if ! python3 "$HERE/terminal_small.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" "$2" \
+        ${4:+"$4"} >"$WORK/form.log"; then
+        fail "$3: not the $1 form"
+        sed 's/^/    /' "$WORK/form.log"
+    fi
+}
+
 # check_restored RUN LABEL: after run RUN ended, the pane is as before it: main screen, cursor
 # shown, title back, the terminal's settings back, and the line printed after the exit in default
 # colours.
