@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/linux/glyphs.h"
+
 namespace {
 
 // A console colour index (blue 1, green 2, red 4, bright 8) as a terminal number (red 1, green 2,
@@ -37,21 +39,6 @@ uint32_t Average(int first, int second) {
         rgb |= ((Palette[first] & channel) + (Palette[second] & channel)) / 2 & channel;
     }
     return rgb;
-}
-
-std::string Utf8(char32_t glyph) {
-    std::string text;
-    if (glyph < 0x80) {
-        text += static_cast<char>(glyph);
-    } else if (glyph < 0x800) {
-        text += static_cast<char>(0xC0 | glyph >> 6);
-        text += static_cast<char>(0x80 | (glyph & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | glyph >> 12);
-        text += static_cast<char>(0x80 | (glyph >> 6 & 0x3F));
-        text += static_cast<char>(0x80 | (glyph & 0x3F));
-    }
-    return text;
 }
 
 } // namespace
@@ -96,7 +83,7 @@ ConsoleCell& At(ScreenBuffer& buffer, int column, int row) {
 std::string RowText(const ModelTerminal& terminal, int row) {
     std::string text;
     for (int column = 0; column < terminal.columns; ++column) {
-        text += Utf8(CellAt(terminal, column, row).glyph);
+        AppendUtf8(text, CellAt(terminal, column, row).glyph);
     }
     return text;
 }
