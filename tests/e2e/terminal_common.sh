@@ -118,6 +118,17 @@ check_picture() {
     fi
 }
 
+# check_form FORM COLOURS LABEL [FRAME]: the pane shows the picture in FORM (half, cut or notice;
+# see terminal_small.py), cell for cell as FRAME from the replay tool has it where one is given.
+check_form() {
+    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
+    if ! python3 "$HERE/terminal_small.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" "$2" \
+        ${4:+"$4"} >"$WORK/form.log"; then
+        fail "$3: not the $1 form"
+        sed 's/^/    /' "$WORK/form.log"
+    fi
+}
+
 # wait_for_text TEXT: waits up to a second for the pane to show TEXT.
 wait_for_text() {
     tries=50

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The program's picture in a terminal: title, hidden cursor, the whole 60 by 40 picture centred in
-# an 80 by 45 pane, cut in a smaller one, filling one of its own size without scrolling, and whole
-# again after the pane is back to its first size; in 24-bit colour where the terminal takes it, and
-# through the DEC line-drawing set without a UTF-8 locale.
+# an 80 by 45 pane, at half height in a lower one, the notice in a narrower one, filling one of its
+# own size without scrolling, and whole again after the pane is back to its first size; in 24-bit
+# colour where the terminal takes it, and through the DEC line-drawing set without a UTF-8 locale,
+# cut in a lower pane as no half blocks can be drawn.
 # usage: terminal_picture.sh PROGRAM
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
@@ -31,10 +32,15 @@ stop() {
 }
 
 if see indexed "16 colours"; then
+    # Narrower than the picture: the notice alone, cut at the pane's edge.
+    PANE_COLUMNS=50 PANE_ROWS=30
     tmux -L "$SERVER" resize-window -x 50 -y 30
     sleep 0.3
-    tmux -L "$SERVER" capture-pane -p | head -1 | grep -q '^███' ||
-        fail "50x30 pane: the picture's top-left corner is not at the pane's"
+    check_form notice indexed "50x30 pane"
+    PANE_COLUMNS=70 PANE_ROWS=30
+    tmux -L "$SERVER" resize-window -x 70 -y 30
+    sleep 0.3
+    check_form half indexed "70x30 pane"
     # Exactly the picture's size: the last cell is drawn, and nothing scrolls.
     PANE_COLUMNS=60 PANE_ROWS=40
     tmux -L "$SERVER" resize-window -x 60 -y 40
@@ -52,6 +58,11 @@ if see direct "direct colour" COLORTERM=truecolor; then
 fi
 
 if see dec "no UTF-8" LANG=C LC_ALL=C; then
+    PANE_COLUMNS=70 PANE_ROWS=30
+    tmux -L "$SERVER" resize-window -x 70 -y 30
+    sleep 0.3
+    check_form cut dec "no UTF-8, 70x30 pane"
+    PANE_COLUMNS=80 PANE_ROWS=45
     stop "no UTF-8"
 fi
 

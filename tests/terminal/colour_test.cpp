@@ -41,4 +41,14 @@ TEST(Colour, DirectParametersSpellOutThePalette) {
     EXPECT_EQ(Parameters(0, false, true), "38;2;0;0;0");
 }
 
+TEST(Colour, MixesAverageEachChannelRoundedDown) {
+    EXPECT_EQ(ColourRgb(MixColours(5, 7)), 0xA060A0u);  // magenta and light gray
+    EXPECT_EQ(ColourRgb(MixColours(8, 15)), 0xBFBFBFu); // dark gray and white: 0x17F / 2
+    EXPECT_EQ(ColourRgb(MixColours(12, 1)), 0x7F0040u); // red and dark blue
+    EXPECT_EQ(MixColours(9, 9), 9);
+    EXPECT_EQ(Parameters(MixColours(8, 15), true, true), "48;2;191;191;191");
+    // The 16 colours have no mix to show: its first colour stands in.
+    EXPECT_EQ(Parameters(MixColours(5, 7), false, false), "35");
+}
+
 } // namespace

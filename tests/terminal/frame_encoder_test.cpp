@@ -1,136 +1,14 @@
 // The frame encoder, checked by what its bytes leave on a model terminal: the window's cells where
 // the window is placed, nothing off the screen, and nothing sent for cells that did not change.
-#include "platform/linux/frame_encoder.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 #include <random>
 
-#include "model_terminal.h"
+#include "frame_encoder_fixture.h"
 
 namespace {
-
-constexpr ConsoleCell Plain = {0xDB, 0x77};
-constexpr ConsoleCell Lit = {0xDB, 0xFF};
-constexpr ConsoleCell Red = {0xDB, 0xCC};
-constexpr ConsoleCell DarkRed = {0xDB, 0x44};
-constexpr ConsoleCell Shade = {0xB1, 0x75};
-constexpr ConsoleCell Cross = {0xC5, 0x75};
-constexpr ConsoleCell Across = {0xC4, 0x75};
-constexpr ConsoleCell Down = {0xB3, 0x75};
-constexpr ConsoleCell Letter = {'a', 0x1E};
-constexpr ConsoleCell PictureCells[] = {Plain, Lit,    Red,  DarkRed, Shade,
-                                        Cross, Across, Down, Letter};
-
-constexpr TerminalStyle Utf8Indexed = {true, false};
-constexpr TerminalStyle Utf8Direct = {true, true};
-constexpr TerminalStyle DecIndexed = {false, false};
-constexpr TerminalStyle DecDirect = {false, true};
-
-// A console colour index (blue 1, green 2, red 4, bright 8) as a terminal number (red 1, green 2,
-// blue 4, bright 8), and as the classic console palette.
-constexpr uint32_t TerminalNumber[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15};
-constexpr uint32_t Palette[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
-                                  0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
-                                  0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
-
-uint32_t ExpectedColour(int index, const TerminalStyle& style) {
-    return style.directColour ? DirectBit | Palette[index] : TerminalNumber[index];
-}
-
-char32_t ExpectedGlyph(unsigned char code) {
-    switch (code) {
-    case 0xDB:
-        return U'\u2588';
-    case 0xB1:
-        return U'\u2592';
-    case 0xC5:
-        return U'\u253C';
-    case 0xC4:
-        return U'\u2500';
-    case 0xB3:
-        return U'\u2502';
-    default:
-        return code;
-    }
-}
-
-// Without UTF-8 a full block is drawn as a space on its own colour.
-ModelCell ExpectedCell(ConsoleCell cell, const TerminalStyle& style) {
-    const uint32_t foreground = ExpectedColour(cell.colours & 15, style);
-    if (!style.utf8 && cell.code == 0xDB) {
-        return {U' ', foreground, foreground};
-    }
-    return {ExpectedGlyph(cell.code), foreground, ExpectedColour(cell.colours >> 4, style)};
-}
-
-ScreenBuffer MakeBuffer(int columns, int rows, ConsoleCell fill) {
-    ScreenBuffer buffer;
-    buffer.size = {static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
-    buffer.window = {0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(rows - 1)};
-    buffer.cells.assign(static_cast<size_t>(columns * rows), fill);
-    return buffer;
-}
-
-ConsoleCell& At(ScreenBuffer& buffer, int column, int row) {
-    return buffer.cells[static_cast<size_t>(row * buffer.size.X + column)];
-}
-
-class FrameEncoder : public ::testing::Test {
-  protected:
-    void Start(int columns, int rows, ConsoleCell fill, int terminalColumns, int terminalRows,
-               TerminalStyle chosen = Utf8Indexed) {
-        buffer = MakeBuffer(columns, rows, fill);
-        style = chosen;
-        Resize(terminalColumns, terminalRows);
-        image = {};
-        ForgetImage(image);
-    }
-
-    // A new terminal size; its content is kept only where the encoder is told nothing.
-    void Resize(int columns, int rows) {
-        terminal = MakeModelTerminal(columns, rows);
-        size = {columns, rows};
-    }
-
-    std::string Frame(bool cursorVisible = false) {
-        std::string out;
-        EncodeFrame(buffer, style, size, cursorVisible, image, out);
-        terminal.glyphsDrawn = 0;
-        Feed(terminal, out);
-        EXPECT_TRUE(terminal.faults.empty()) << terminal.faults.front();
-        return out;
-    }
-
-    // The window shown centred or cut, every other cell untouched.
-    void ExpectShowsWindow() {
-        const SMALL_RECT& window = buffer.window;
-        const int columns = window.Right - window.Left + 1;
-        const int rows = window.Bottom - window.Top + 1;
-        const int left = std::max(0, (size.columns - columns) / 2);
-        const int top = std::max(0, (size.rows - rows) / 2);
-        for (int row = 0; row < size.rows; ++row) {
-            for (int column = 0; column < size.columns; ++column) {
-                const int i = column - left;
-                const int j = row - top;
-                const bool inside = i >= 0 && i < columns && j >= 0 && j < rows;
-                const ModelCell expected =
-                    inside ? ExpectedCell(At(buffer, window.Left + i, window.Top + j), style)
-                           : ModelCell{U' ', DefaultColour, DefaultColour};
-                ASSERT_EQ(CellAt(terminal, column, row), expected)
-                    << "terminal cell " << column << "," << row;
-            }
-        }
-    }
-
-    ScreenBuffer buffer;
-    TerminalStyle style;
-    TerminalSize size;
-    TerminalImage image;
-    ModelTerminal terminal;
-};
 
 TEST_F(FrameEncoder, FirstFrameClearsAndDrawsEveryCell) {
     Start(2, 1, Plain, 2, 1);
@@ -247,14 +125,12 @@ TEST_F(FrameEncoder, VisibleCursorIsLeftOnTheWindowsFirstCell) {
 class FrameEncoderRandom : public FrameEncoder,
                            public ::testing::WithParamInterface<TerminalStyle> {
   protected:
-    // Cells of the window that differ from before and lie on the terminal.
-    int VisibleChanges(const std::vector<ConsoleCell>& before) const {
+    // Terminal cells that should change, whatever the terminal shows the window as.
+    int VisibleChanges(const std::vector<ModelCell>& before) const {
+        const std::vector<ModelCell> after = ExpectedScreen();
         int count = 0;
-        for (int row = 0; row < std::min(40, size.rows); ++row) {
-            for (int column = 0; column < std::min(60, size.columns); ++column) {
-                const size_t at = static_cast<size_t>(row * 60 + column);
-                count += before[at] == buffer.cells[at] ? 0 : 1;
-            }
+        for (size_t at = 0; at < after.size(); ++at) {
+            count += before[at] == after[at] ? 0 : 1;
         }
         return count;
     }
@@ -268,7 +144,7 @@ TEST_P(FrameEncoderRandom, TerminalKeepsInStepWithTheWindow) {
     Start(60, 40, Plain, 80, 45, GetParam());
     Frame();
     for (int frame = 0; frame < 300; ++frame) {
-        const std::vector<ConsoleCell> before = buffer.cells;
+        const std::vector<ModelCell> before = ExpectedScreen();
         const int changes = std::uniform_int_distribution<int>(0, 40)(random);
         for (int k = 0; k < changes; ++k) {
             At(buffer, static_cast<int>(random() % 60), static_cast<int>(random() % 40)) =
@@ -277,7 +153,8 @@ TEST_P(FrameEncoderRandom, TerminalKeepsInStepWithTheWindow) {
         const bool resized = random() % 40 == 0;
         if (resized) {
             // As the console does on SIGWINCH: the size may even be the same again.
-            Resize(40 + static_cast<int>(random() % 50), 20 + static_cast<int>(random() % 30));
+            ResizeKeepingContent(40 + static_cast<int>(random() % 50),
+                                 20 + static_cast<int>(random() % 30));
             ForgetImage(image);
         }
         Frame();

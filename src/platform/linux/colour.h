@@ -13,9 +13,18 @@ int AnsiColour(int consoleIndex);
 // 0xRRGGBB of a console colour index in the classic console palette.
 uint32_t ClassicRgb(int consoleIndex);
 
+// A colour the frame encoder asks the terminal for is a console colour index (0-15) or, in direct
+// colour only, an even mix of two of them, which no console colour shows: a shade seen from afar.
+int MixColours(int firstIndex, int secondIndex);
+
+// 0xRRGGBB of a colour: the classic palette's, or for a mix each channel of the two colours'
+// averaged and rounded down.
+uint32_t ColourRgb(int colour);
+
 // Appends the decimal digits of a value.
 void AppendNumber(std::string& out, unsigned value);
 
-// Appends the SGR parameters that select a console colour as the foreground or the background:
-// "31", "101" and the like, or "38;2;R;G;B" / "48;2;R;G;B" in direct colour.
-void AppendColour(std::string& out, int consoleIndex, bool background, bool directColour);
+// Appends the SGR parameters that select a colour as the foreground or the background: "31",
+// "101" and the like, or "38;2;R;G;B" / "48;2;R;G;B" in direct colour. The 16 colours show a mix
+// as its first colour.
+void AppendColour(std::string& out, int colour, bool background, bool directColour);

@@ -2,6 +2,8 @@
 
 #include "platform/linux/colour.h"
 #include "platform/linux/glyphs.h"
+#include "platform/linux/half_blocks.h"
+#include "platform/linux/size_notice.h"
 
 namespace {
 
@@ -26,25 +28,26 @@ void MoveTo(TerminalImage& image, int row, int column, std::string& out) {
     image.penColumn = column;
 }
 
-void SetColours(TerminalImage& image, int colours, bool directColour, std::string& out) {
-    const bool known = image.penColours >= 0;
-    const bool foreground = !known || (image.penColours & 0x0F) != (colours & 0x0F);
-    const bool background = !known || (image.penColours & 0xF0) != (colours & 0xF0);
-    if (!foreground && !background) {
+void SetColours(TerminalImage& image, int foreground, int background, bool directColour,
+                std::string& out) {
+    const bool newForeground = image.penForeground != foreground;
+    const bool newBackground = image.penBackground != background;
+    if (!newForeground && !newBackground) {
         return;
     }
     out += "\x1b[";
-    if (foreground) {
-        AppendColour(out, colours & 0x0F, false, directColour);
+    if (newForeground) {
+        AppendColour(out, foreground, false, directColour);
     }
-    if (foreground && background) {
+    if (newForeground && newBackground) {
         out += ';';
     }
-    if (background) {
-        AppendColour(out, colours >> 4, true, directColour);
+    if (newBackground) {
+        AppendColour(out, background, true, directColour);
     }
     out += 'm';
-    image.penColours = colours;
+    image.penForeground = foreground;
+    image.penBackground = background;
 }
 
 void SelectLineSet(TerminalImage& image, bool lineSet, std::string& out) {
@@ -54,17 +57,16 @@ void SelectLineSet(TerminalImage& image, bool lineSet, std::string& out) {
     }
 }
 
-void DrawGlyph(TerminalImage& image, const TerminalStyle& style, ConsoleCell cell,
+void DrawGlyph(TerminalImage& image, const TerminalStyle& style, TerminalCell cell,
                std::string& out) {
     if (style.utf8) {
-        SetColours(image, cell.colours, style.directColour, out);
+        SetColours(image, cell.foreground, cell.background, style.directColour, out);
         AppendUtf8(out, Cp437ToUnicode(cell.code));
         return;
     }
     const DecGlyph glyph = Cp437ToDec(cell.code);
-    const int foreground = cell.colours & 0x0F;
-    const int colours = glyph.fill ? foreground | foreground << 4 : cell.colours;
-    SetColours(image, colours, style.directColour, out);
+    const int background = glyph.fill ? cell.foreground : cell.background;
+    SetColours(image, cell.foreground, background, style.directColour, out);
     if (glyph.lineSet || glyph.asciiOnly) {
         SelectLineSet(image, glyph.lineSet, out);
     }
@@ -72,7 +74,7 @@ void DrawGlyph(TerminalImage& image, const TerminalStyle& style, ConsoleCell cel
 }
 
 void DrawCell(TerminalImage& image, const TerminalStyle& style, int row, int column,
-              ConsoleCell cell, std::string& out) {
+              TerminalCell cell, std::string& out) {
     MoveTo(image, row, column, out);
     DrawGlyph(image, style, cell, out);
     // Past the last column the cursor really stays put (autowrap is off), but no cell is ever
@@ -83,11 +85,80 @@ void DrawCell(TerminalImage& image, const TerminalStyle& style, int row, int col
 void StartWhole(TerminalImage& image, const Placement& placement, std::string& out) {
     out += "\x1b[0m\x1b(B\x1b[2J";
     image.placement = placement;
-    image.shown.assign(static_cast<size_t>(placement.columns * placement.rows), BlankCell);
+    image.shown.assign(static_cast<size_t>(placement.columns * placement.rows), TerminalCell{});
     image.penRow = -1;
     image.penColumn = -1;
-    image.penColours = -1;
+    image.penForeground = -1;
+    image.penBackground = -1;
     image.lineSet = false;
+}
+
+// A cell of the buffer's window; below the window, where an odd last row has no partner at half
+// height, the console's empty cell.
+ConsoleCell WindowCell(const ScreenBuffer& buffer, int row, int column) {
+    const SMALL_RECT& window = buffer.window;
+    if (window.Top + row > window.Bottom) {
+        return BlankCell;
+    }
+    return buffer
+        .cells[static_cast<size_t>((window.Top + row) * buffer.size.X + window.Left + column)];
+}
+
+TerminalCell CellToShow(const ScreenBuffer& buffer, const Placement& placement, bool directColour,
+                        int row, int column) {
+    if (placement.layout == Layout::HalfBlocks) {
+        return {UpperHalfBlock, HalfBlockColour(WindowCell(buffer, 2 * row, column), directColour),
+                HalfBlockColour(WindowCell(buffer, 2 * row + 1, column), directColour)};
+    }
+    const ConsoleCell cell = WindowCell(buffer, row, column);
+    return {cell.code, cell.colours & 0x0F, cell.colours >> 4};
+}
+
+void DrawChangedCells(const ScreenBuffer& buffer, const TerminalStyle& style, bool whole,
+                      TerminalImage& image, std::string& out) {
+    const Placement& placement = image.placement;
+    for (int row = 0; row < placement.rows; ++row) {
+        for (int column = 0; column < placement.columns; ++column) {
+            const TerminalCell cell =
+                CellToShow(buffer, placement, style.directColour, row, column);
+            TerminalCell& shown =
+                image.shown[static_cast<size_t>(row * placement.columns + column)];
+            if (whole || !(cell == shown)) {
+                DrawCell(image, style, placement.top + row, placement.left + column, cell, out);
+                shown = cell;
+            }
+        }
+    }
+}
+
+// In the terminal's default colours, which StartWhole has just put in force.
+void DrawNotice(TerminalImage& image, const SizeNotice& notice, std::string& out) {
+    const Placement& placement = image.placement;
+    if (placement.columns <= 0 || placement.rows <= 0) {
+        return;
+    }
+    MoveTo(image, placement.top, placement.left, out);
+    out.append(notice.text, static_cast<size_t>(placement.columns));
+    image.penColumn += placement.columns;
+}
+
+Placement PlaceFrame(const ScreenBuffer& buffer, const TerminalStyle& style, TerminalSize terminal,
+                     SizeNotice& notice) {
+    const SMALL_RECT& window = buffer.window;
+    const int columns = window.Right - window.Left + 1;
+    const int rows = window.Bottom - window.Top + 1;
+    const Layout layout = ChooseLayout(columns, rows, terminal, style.utf8);
+    const TerminalSize smallest = SmallestTerminal(columns, rows);
+    switch (layout) {
+    case Layout::HalfBlocks:
+        return PlaceView(smallest.columns, smallest.rows, terminal, layout);
+    case Layout::Notice:
+        notice = MakeSizeNotice(smallest, terminal);
+        return PlaceView(notice.length, 1, terminal, layout);
+    case Layout::Cells:
+        break;
+    }
+    return PlaceView(columns, rows, terminal);
 }
 
 } // namespace
@@ -98,25 +169,17 @@ void ForgetImage(TerminalImage& image) {
 
 void EncodeFrame(const ScreenBuffer& buffer, const TerminalStyle& style, TerminalSize terminal,
                  bool cursorVisible, TerminalImage& image, std::string& out) {
-    const SMALL_RECT& window = buffer.window;
-    const Placement placement =
-        PlaceView(window.Right - window.Left + 1, window.Bottom - window.Top + 1, terminal);
+    SizeNotice notice;
+    const Placement placement = PlaceFrame(buffer, style, terminal, notice);
     const bool whole = !image.known || !(image.placement == placement);
     if (whole) {
         StartWhole(image, placement, out);
     }
     const size_t start = out.size();
-    for (int row = 0; row < placement.rows; ++row) {
-        const ConsoleCell* line =
-            &buffer.cells[static_cast<size_t>((window.Top + row) * buffer.size.X + window.Left)];
-        ConsoleCell* shown = &image.shown[static_cast<size_t>(row * placement.columns)];
-        for (int column = 0; column < placement.columns; ++column) {
-            if (whole || !(line[column] == shown[column])) {
-                DrawCell(image, style, placement.top + row, placement.left + column, line[column],
-                         out);
-                shown[column] = line[column];
-            }
-        }
+    if (placement.layout != Layout::Notice) {
+        DrawChangedCells(buffer, style, whole, image, out);
+    } else if (whole) {
+        DrawNotice(image, notice, out);
     }
     if (cursorVisible && out.size() != start) {
         MoveTo(image, placement.top, placement.left, out);

@@ -13,8 +13,20 @@ void PlaceAxis(int view, int terminal, int& first, int& extent) {
 
 } // namespace
 
-Placement PlaceView(int viewColumns, int viewRows, TerminalSize terminal) {
-    Placement placement = {terminal, 0, 0, 0, 0};
+TerminalSize SmallestTerminal(int viewColumns, int viewRows) {
+    return {viewColumns, (viewRows + 1) / 2};
+}
+
+Layout ChooseLayout(int viewColumns, int viewRows, TerminalSize terminal, bool halfBlocks) {
+    const TerminalSize smallest = SmallestTerminal(viewColumns, viewRows);
+    if (terminal.columns < smallest.columns || terminal.rows < smallest.rows) {
+        return Layout::Notice;
+    }
+    return terminal.rows >= viewRows || !halfBlocks ? Layout::Cells : Layout::HalfBlocks;
+}
+
+Placement PlaceView(int viewColumns, int viewRows, TerminalSize terminal, Layout layout) {
+    Placement placement = {terminal, 0, 0, 0, 0, layout};
     PlaceAxis(viewColumns, terminal.columns, placement.left, placement.columns);
     PlaceAxis(viewRows, terminal.rows, placement.top, placement.rows);
     return placement;
