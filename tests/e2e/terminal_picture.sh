@@ -32,7 +32,7 @@ stop() {
 }
 
 if see indexed "16 colours"; then
-    # Narrower than the picture: the notice alone, cut at the pane's edge.
+    # Narrower than the picture: the notice alone, on two lines.
     PANE_COLUMNS=50 PANE_ROWS=30
     tmux -L "$SERVER" resize-window -x 50 -y 30
     sleep 0.3

@@ -5,8 +5,8 @@ of the program's forms on a terminal smaller than its 60 by 40 picture:
   half    the picture at half height: 60 by 20 cells, centred, each an upper half block whose
           foreground is the colour of picture row 2k and whose background that of row 2k+1
   cut     the picture cell for cell, centred across, its top rows down to the pane's last
-  notice  one line, centred both ways, in the terminal's default colours, naming the size needed
-          and the pane's
+  notice  one line, broken between words in a narrower pane, centred both ways, in the
+          terminal's default colours, naming the size needed and the pane's
 
 and nothing else on the pane. half and cut compare against a frame of `zorvendale-replay
 --frames`; without one they check the shape alone: half that the 60 by 20 cells are upper half
@@ -15,6 +15,7 @@ blocks, cut that the cells of the picture's place are all drawn in some colour.
 usage: terminal_small.py CAPTURE PANE_COLUMNS PANE_ROWS half|cut|notice indexed|direct|dec [FRAME]
 """
 import sys
+import textwrap
 
 from terminal_picture import BLOCK, CROSS, ACROSS, DOWN, SHADE, parse_lines
 
@@ -72,9 +73,11 @@ def expected_pane(form, colours, frame, pane_columns, pane_rows):
     if form == "notice":
         text = f"Zorvendale needs a terminal of at least 60 by 20 (now {pane_columns} by " \
                f"{pane_rows})"
-        left = max(0, (pane_columns - len(text)) // 2)
-        for i, glyph in enumerate(text[:pane_columns]):
-            cells[(left + i, (pane_rows - 1) // 2)] = (glyph, None, None)
+        lines = textwrap.wrap(text, pane_columns, break_on_hyphens=False)
+        top = max(0, (pane_rows - len(lines)) // 2)
+        for k, line in enumerate(lines):
+            for i, glyph in enumerate(line):
+                cells[((pane_columns - len(line)) // 2 + i, top + k)] = (glyph, None, None)
         return cells
     left = (pane_columns - COLUMNS) // 2
     if form == "half":

@@ -67,7 +67,7 @@ if see "70x15 pane"; then
     resize 80 24
     check_form half indexed "made 80x24"
     resize 50 15
-    check_form notice indexed "made 50x15, the notice cut"
+    check_form notice indexed "made 50x15, the notice on two lines"
     resize 100 19
     check_form notice indexed "made 100x19"
     resize 80 24

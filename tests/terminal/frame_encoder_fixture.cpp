@@ -1,6 +1,9 @@
 #include "frame_encoder_fixture.h"
 
 #include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/linux/glyphs.h"
 
@@ -39,6 +42,33 @@ uint32_t Average(int first, int second) {
         rgb |= ((Palette[first] & channel) + (Palette[second] & channel)) / 2 & channel;
     }
     return rgb;
+}
+
+// Words filled into lines of at most width characters; a word longer than that is cut.
+std::vector<std::string> WrapWords(const std::string& text, int width) {
+    std::vector<std::string> lines;
+    std::istringstream words(text);
+    std::string line;
+    for (std::string word; words >> word;) {
+        for (; static_cast<int>(word.size()) > width; word.erase(0, static_cast<size_t>(width))) {
+            if (!line.empty()) {
+                lines.push_back(line);
+                line.clear();
+            }
+            lines.push_back(word.substr(0, static_cast<size_t>(width)));
+        }
+        if (!line.empty() && static_cast<int>(line.size() + 1 + word.size()) > width) {
+            lines.push_back(line);
+            line.clear();
+        }
+        if (!word.empty()) {
+            line += (line.empty() ? "" : " ") + word;
+        }
+    }
+    if (!line.empty()) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 } // namespace
@@ -162,10 +192,14 @@ std::vector<ModelCell> FrameEncoder::ExpectedScreen() const {
             "Zorvendale needs a terminal of at least " + std::to_string(columns) + " by " +
             std::to_string((rows + 1) / 2) + " (now " + std::to_string(size.columns) + " by " +
             std::to_string(size.rows) + ")";
-        const int start = std::max(0, (size.columns - static_cast<int>(notice.size())) / 2);
-        for (size_t i = 0; i < notice.size(); ++i) {
-            put(start + static_cast<int>(i), (size.rows - 1) / 2,
-                {static_cast<char32_t>(notice[i]), DefaultColour, DefaultColour});
+        const std::vector<std::string> lines = WrapWords(notice, size.columns);
+        const int noticeTop = std::max(0, (size.rows - static_cast<int>(lines.size())) / 2);
+        for (size_t k = 0; k < lines.size(); ++k) {
+            const int start = (size.columns - static_cast<int>(lines[k].size())) / 2;
+            for (size_t i = 0; i < lines[k].size(); ++i) {
+                put(start + static_cast<int>(i), noticeTop + static_cast<int>(k),
+                    {static_cast<char32_t>(lines[k][i]), DefaultColour, DefaultColour});
+            }
         }
         return screen;
     }

@@ -1,6 +1,6 @@
 // The frame encoder on terminals smaller than the window: at half height, two window rows to each
-// upper half block, and below that a one-line notice; each chosen afresh when the size changes,
-// with nothing left over from the form before.
+// upper half block, and below that a notice of the size it needs; each chosen afresh when the size
+// changes, with nothing left over from the form before.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -86,7 +86,7 @@ TEST_F(FrameEncoderSizes, OddLastRowHasTheEmptyConsoleBelowIt) {
     EXPECT_EQ(CellAt(terminal, 1, 1), (ModelCell{HalfBlockGlyph, 15, 0}));
 }
 
-TEST_F(FrameEncoderSizes, NoticeNamesBothSizesCentredAndCutToTheWidth) {
+TEST_F(FrameEncoderSizes, NoticeNamesBothSizesCentredAndBrokenBetweenWordsToTheWidth) {
     Start(60, 40, Plain, 100, 19);
     Frame();
     ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
@@ -100,9 +100,21 @@ TEST_F(FrameEncoderSizes, NoticeNamesBothSizesCentredAndCutToTheWidth) {
     ForgetImage(image);
     Frame(true);
     ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
-    EXPECT_EQ(RowText(terminal, 7), "Zorvendale needs a terminal of at least 60 by 20 (");
-    EXPECT_EQ(terminal.row, 7);
-    EXPECT_EQ(terminal.column, 0);
+    EXPECT_EQ(RowText(terminal, 6), " Zorvendale needs a terminal of at least 60 by 20 ");
+    EXPECT_EQ(RowText(terminal, 7), std::string(18, ' ') + "(now 50 by 15)" + std::string(18, ' '));
+    EXPECT_EQ(terminal.row, 6);
+    EXPECT_EQ(terminal.column, 1);
+
+    // Too narrow for its longest word, the notice cuts the word.
+    ResizeKeepingContent(6, 20);
+    ForgetImage(image);
+    Frame();
+    ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
+    EXPECT_EQ(RowText(terminal, 3), "      ");
+    EXPECT_EQ(RowText(terminal, 4), "Zorven");
+    EXPECT_EQ(RowText(terminal, 5), " dale ");
+    EXPECT_EQ(RowText(terminal, 15), "by 20)");
+    EXPECT_EQ(RowText(terminal, 16), "      ");
 
     // The picture goes on changing; the notice sends nothing for it.
     At(buffer, 3, 3) = Red;

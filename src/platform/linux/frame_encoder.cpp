@@ -131,15 +131,15 @@ void DrawChangedCells(const ScreenBuffer& buffer, const TerminalStyle& style, bo
     }
 }
 
-// In the terminal's default colours, which StartWhole has just put in force.
+// In the terminal's default colours, which StartWhole has just put in force; each line centred.
 void DrawNotice(TerminalImage& image, const SizeNotice& notice, std::string& out) {
     const Placement& placement = image.placement;
-    if (placement.columns <= 0 || placement.rows <= 0) {
-        return;
+    for (int k = 0; k < placement.rows; ++k) {
+        const NoticeLine& line = notice.lines[k];
+        MoveTo(image, placement.top + k, (placement.terminal.columns - line.length) / 2, out);
+        out.append(notice.text + line.start, static_cast<size_t>(line.length));
+        image.penColumn += line.length;
     }
-    MoveTo(image, placement.top, placement.left, out);
-    out.append(notice.text, static_cast<size_t>(placement.columns));
-    image.penColumn += placement.columns;
 }
 
 Placement PlaceFrame(const ScreenBuffer& buffer, const TerminalStyle& style, TerminalSize terminal,
@@ -154,7 +154,7 @@ Placement PlaceFrame(const ScreenBuffer& buffer, const TerminalStyle& style, Ter
         return PlaceView(smallest.columns, smallest.rows, terminal, layout);
     case Layout::Notice:
         notice = MakeSizeNotice(smallest, terminal);
-        return PlaceView(notice.length, 1, terminal, layout);
+        return PlaceView(notice.widest, notice.lineCount, terminal, layout);
     case Layout::Cells:
         break;
     }
