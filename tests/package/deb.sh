@@ -4,13 +4,7 @@
 # error in it.
 # usage: deb.sh CPACK_CONFIG VERSION SOURCE_DIR
 CONFIG=$1 VERSION=$2 SOURCE=$3
-WORK=$(mktemp -d /tmp/zorvendale-package.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/common.sh"
 
 cpack --config "$CONFIG" -B "$WORK/out" >"$WORK/log" 2>&1 || {
     cat "$WORK/log"
@@ -65,5 +59,4 @@ version=$(timeout 10 setsid -w "$WORK/root/usr/games/zorvendale" --version </dev
 lintian --allow-root --fail-on error "$DEB" >"$WORK/lintian" 2>&1 || fail "lintian:"
 cat "$WORK/lintian"
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish

@@ -3,13 +3,7 @@
 # documentation, and nothing else.
 # usage: install.sh BUILD_DIR PROGRAM SOURCE_DIR
 BUILD=$1 PROGRAM=$2 SOURCE=$3
-WORK=$(mktemp -d /tmp/zorvendale-package.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/common.sh"
 
 cmake --install "$BUILD" --prefix "$WORK/prefix" >"$WORK/log" 2>&1 || {
     cat "$WORK/log"
@@ -38,5 +32,4 @@ do
     [ "$(stat -c %a "$installed/$file")" = 644 ] || fail "$file is not mode 644"
 done
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish

@@ -3,13 +3,7 @@
 # looks for.
 # usage: man_page.sh PAGE
 PAGE=$1
-WORK=$(mktemp -d /tmp/zorvendale-package.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/common.sh"
 
 mandoc -T lint -W warning "$PAGE" >"$WORK/mandoc" 2>&1 || fail "mandoc -T lint: $(cat "$WORK/mandoc")"
 groff -man -ww -z "$PAGE" >"$WORK/groff" 2>&1
@@ -24,5 +18,4 @@ for word in --silent --help --version LC_ALL LC_CTYPE LANG COLORTERM ALSA_CONFIG
     grep -q -- "$(echo "$word" | sed 's/-/\\\\-/g')" "$PAGE" || fail "$word is not described"
 done
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish
