@@ -108,6 +108,28 @@ wait_for_picture() {
     return 1
 }
 
+# start_seen LABEL [VAR=VALUE...]: starts the program once in a new pane with the environment
+# given and waits for its picture; false, with the server gone, when none comes within 10 s.
+start_seen() {
+    label=$1
+    shift
+    start_pane 1 "$@"
+    if ! wait_for_picture 10; then
+        fail "$label: no picture within 10 s"
+        tmux -L "$SERVER" capture-pane -p | head -5
+        tmux -L "$SERVER" kill-server
+        return 1
+    fi
+}
+
+# stop_seen LABEL: ends the program start_seen started by SIGTERM, and its server.
+stop_seen() {
+    kill -TERM "$(cat "$WORK/pid")"
+    wait_for "$WORK/status.1" 10 || fail "$1: did not end on SIGTERM"
+    tmux -L "$SERVER" kill-server
+    rm -f "$WORK/pid" "$WORK/status.1"
+}
+
 # check_picture MODE LABEL: the pane shows the whole picture, drawn for MODE.
 check_picture() {
     tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"

@@ -8,27 +8,14 @@
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
 
-# see MODE LABEL [VAR=VALUE...]: starts the program with the environment given, checks the
-# picture, and ends the program.
+# see MODE LABEL [VAR=VALUE...]: starts the program with the environment given and checks the
+# picture.
 see() {
-    mode=$1 label=$2
-    shift 2
-    start_pane 1 "$@"
-    if ! wait_for_picture 10; then
-        fail "$label: no picture within 10 s"
-        tmux -L "$SERVER" capture-pane -p | head -5
-        tmux -L "$SERVER" kill-server
-        return 1
-    fi
-    [ "$(pane '#{cursor_flag}')" = 0 ] || fail "$label: cursor shown over the picture"
-    check_picture "$mode" "$label"
-}
-
-stop() {
-    kill -TERM "$(cat "$WORK/pid")"
-    wait_for "$WORK/status.1" 10 || fail "$1: did not end on SIGTERM"
-    tmux -L "$SERVER" kill-server
-    rm -f "$WORK/pid" "$WORK/status.1"
+    mode=$1
+    shift
+    start_seen "$@" || return 1
+    [ "$(pane '#{cursor_flag}')" = 0 ] || fail "$1: cursor shown over the picture"
+    check_picture "$mode" "$1"
 }
 
 if see indexed "16 colours"; then
@@ -50,11 +37,11 @@ if see indexed "16 colours"; then
     tmux -L "$SERVER" resize-window -x 80 -y 45
     sleep 0.3
     check_picture indexed "after resizes smaller and back"
-    stop "16 colours"
+    stop_seen "16 colours"
 fi
 
 if see direct "direct colour" COLORTERM=truecolor; then
-    stop "direct colour"
+    stop_seen "direct colour"
 fi
 
 if see dec "no UTF-8" LANG=C LC_ALL=C; then
@@ -63,7 +50,7 @@ if see dec "no UTF-8" LANG=C LC_ALL=C; then
     sleep 0.3
     check_form cut dec "no UTF-8, 70x30 pane"
     PANE_COLUMNS=80 PANE_ROWS=45
-    stop "no UTF-8"
+    stop_seen "no UTF-8"
 fi
 
 finish

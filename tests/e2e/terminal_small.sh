@@ -10,25 +10,12 @@ PROGRAM=$1 REPLAY=$2 FROZEN_CLOCK=$3
 
 echo 0 | "$REPLAY" --frames >"$WORK/frame" || fail "the replay tool gave no frame for reading 0"
 
-# see LABEL [VAR=VALUE...]: starts the program in a pane of PANE_COLUMNS by PANE_ROWS.
-see() {
-    label=$1
-    shift
-    start_pane 1 "$@"
-    if ! wait_for_picture 10; then
-        fail "$label: no picture within 10 s"
-        tmux -L "$SERVER" capture-pane -p | head -5
-        tmux -L "$SERVER" kill-server
-        return 1
-    fi
-}
-
-# see_frozen LABEL [VAR=VALUE...]: the same with the clock stopped. The preloaded library comes
+# see_frozen LABEL [VAR=VALUE...]: start_seen with the clock stopped. The preloaded library comes
 # before the sanitisers' runtime in a sanitised build.
 see_frozen() {
     label=$1
     shift
-    see "$label" LD_PRELOAD="$FROZEN_CLOCK" ASAN_OPTIONS=verify_asan_link_order=0 "$@"
+    start_seen "$label" LD_PRELOAD="$FROZEN_CLOCK" ASAN_OPTIONS=verify_asan_link_order=0 "$@"
 }
 
 # resize COLUMNS ROWS
@@ -38,29 +25,22 @@ resize() {
     sleep 0.3
 }
 
-stop() {
-    kill -TERM "$(cat "$WORK/pid")"
-    wait_for "$WORK/status.1" 10 || fail "$1: did not end on SIGTERM"
-    tmux -L "$SERVER" kill-server
-    rm -f "$WORK/pid" "$WORK/status.1"
-}
-
 PANE_COLUMNS=80 PANE_ROWS=24
 if see_frozen "half height, 16 colours"; then
     check_form half indexed "half height, 16 colours" "$WORK/frame"
-    stop "half height, 16 colours"
+    stop_seen "half height, 16 colours"
 fi
 if see_frozen "half height, direct colour" COLORTERM=truecolor; then
     check_form half direct "half height, direct colour" "$WORK/frame"
-    stop "half height, direct colour"
+    stop_seen "half height, direct colour"
 fi
 if see_frozen "no UTF-8" LANG=C LC_ALL=C; then
     check_form cut dec "no UTF-8" "$WORK/frame"
-    stop "no UTF-8"
+    stop_seen "no UTF-8"
 fi
 
 PANE_COLUMNS=70 PANE_ROWS=15
-if see "70x15 pane"; then
+if start_seen "70x15 pane"; then
     check_form notice indexed "70x15 pane"
     resize 80 45
     check_picture indexed "enlarged to 80x45"
@@ -72,7 +52,7 @@ if see "70x15 pane"; then
     check_form notice indexed "made 100x19"
     resize 80 24
     check_form half indexed "back to 80x24"
-    stop "resized"
+    stop_seen "resized"
 fi
 
 finish
