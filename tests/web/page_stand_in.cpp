@@ -31,24 +31,15 @@ double PageWait() {
     return state.nowMs;
 }
 
-void PageShowFrame(const uint8_t* rgba, int width, int height, uint32_t reading, uint32_t written,
+void PageShowFrame(const uint8_t*, int, int, uint32_t reading, uint32_t written,
                    const uint8_t* cells, int cellBytes) {
-    const size_t pixelBytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-    state.frames.push_back({reading, written, std::vector<uint8_t>(rgba, rgba + pixelBytes),
-                            std::vector<uint8_t>(cells, cells + cellBytes)});
+    state.frames.push_back({reading, written, std::vector<uint8_t>(cells, cells + cellBytes)});
     state.shownSinceWait = true;
 }
 
-void PageSetTitle(const char* title) {
-    state.title = title;
-}
+void PageSetTitle(const char*) {}
 
-void PageLoadSound(const uint8_t* samples, uint32_t bytes, int channels, uint32_t perSecond) {
-    state.sound.assign(samples, samples + bytes);
-    state.soundChannels = channels;
-    state.soundRate = perSecond;
-    ++state.soundLoads;
-}
+void PageLoadSound(const uint8_t*, uint32_t, int, uint32_t) {}
 
 void PagePlaySound(uint32_t reading) {
     state.plays.push_back(reading);

@@ -1,10 +1,9 @@
 // A stand-in for the page the web layer runs in (platform/web/page.h): a clock the test sets and
-// moves at every wait, and a record of what the layer showed and played.
+// moves at every wait, and a record of the frames shown and the sound played.
 #pragma once
 
 #include <cstdint>
 #include <deque>
-#include <string>
 #include <vector>
 
 namespace page {
@@ -12,7 +11,6 @@ namespace page {
 struct Frame {
     uint32_t reading;
     uint32_t written;
-    std::vector<uint8_t> rgba;
     std::vector<uint8_t> cells;
 };
 
@@ -31,11 +29,6 @@ struct State {
     int framesBeforeWaits = 0; // waits that came right after a frame was shown
     bool shownSinceWait = false;
     std::vector<Frame> frames;
-    std::string title;
-    std::vector<uint8_t> sound;
-    int soundChannels = 0;
-    uint32_t soundRate = 0;
-    int soundLoads = 0;
     std::vector<uint32_t> plays;
     std::vector<Write> writes;
 };
