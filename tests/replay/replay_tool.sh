@@ -80,6 +80,13 @@ assert list(raw[:15]) == [128, 191, 104, 219, 30, 225, 122, 232, 200, 128, 240, 
 assert set(raw[15:]) == {128}
 PY
 
+# The last frame alone: the same picture --png saves for it, and nothing without frames.
+seq 0 40 400 | "$replay" --png "$work/pngs" --last-png "$work/last.png" >/dev/null
+check "--last-png saves the last frame as --png does" \
+    cmp -s "$work/last.png" "$work/pngs/frame-000011.png"
+printf '\n' | "$replay" --last-png "$work/none.png" >/dev/null
+check "--last-png saves nothing without frames" test ! -e "$work/none.png"
+
 "$replay" --help | grep -q 'frame nowMs x y vx vy movingRight floorBounce phase hash'
 check "--help describes the frame line" test $? = 0
 "$replay" --bogus >/dev/null 2>&1

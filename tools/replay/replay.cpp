@@ -3,6 +3,7 @@
 
 #include "animation/raster.h"
 #include "animation/scene.h"
+#include "frame_png.h"
 #include "replay_pictures.h"
 #include "sound/bounce_wave.h"
 
@@ -14,7 +15,7 @@
 namespace {
 
 const char Usage[] =
-    "usage: zorvendale-replay [--frames] [--png DIR] [--gif FILE] < readings\n"
+    "usage: zorvendale-replay [--frames] [--png DIR] [--last-png FILE] [--gif FILE] < readings\n"
     "       zorvendale-replay --wave FILE\n"
     "\n"
     "Reads clock readings in milliseconds from standard input, one unsigned 32-bit decimal per\n"
@@ -33,6 +34,7 @@ const char Usage[] =
     "               (character and attribute low byte in hex)\n"
     "  --png DIR    also save each frame as DIR/frame-000001.png, frame-000002.png, ...\n"
     "               (480 by 640 pixels, each cell 8 by 16; DIR is created when missing)\n"
+    "  --last-png FILE  also save the last frame alone as FILE, a PNG picture as above\n"
     "  --gif FILE   also save the run as one looping animated GIF, each frame shown until the\n"
     "               next reading; the last frame as long as the one before it (100 ms if alone)\n"
     "  --wave FILE  write the bounce sound as a WAV file (8-bit stereo PCM, 11,025 Hz) and exit;\n"
@@ -45,6 +47,7 @@ const char Usage[] =
 struct Options {
     bool frames = false;
     const char* pngDir = nullptr;
+    const char* lastPng = nullptr;
     const char* gif = nullptr;
     const char* wave = nullptr;
 };
@@ -193,6 +196,10 @@ int ReplayReadings(const Options& options, ReplayPictures* pictures) {
             return 1;
         }
     }
+    if (options.lastPng != nullptr && frame > 0 && !WriteFramePng(grid, options.lastPng)) {
+        std::fprintf(stderr, "zorvendale-replay: cannot write %s\n", options.lastPng);
+        return 1;
+    }
     return 0;
 }
 
@@ -252,6 +259,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.frames = true;
         } else if (arg == "--png" && k + 1 < argc) {
             options.pngDir = argv[++k];
+        } else if (arg == "--last-png" && k + 1 < argc) {
+            options.lastPng = argv[++k];
         } else if (arg == "--gif" && k + 1 < argc) {
             options.gif = argv[++k];
         } else if (arg == "--wave" && k + 1 < argc) {
