@@ -101,8 +101,9 @@ BOOL AllocConsole() {
     }
     CatchSignals();
     if (!OpenTerminal()) {
-        NoteStartFailure(std::string("no terminal to draw in (/dev/tty: ") + std::strerror(errno) +
-                         ")");
+        NoteStartFailure(
+            (std::string("no terminal to draw in (/dev/tty: ") + std::strerror(errno) + ")")
+                .c_str());
         ReleaseSignals();
         return FALSE;
     }

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     }
     const int status = ZorvendaleMain();
     if (status != 0) {
-        std::fprintf(stderr, "zorvendale: %s\n", StartFailure().c_str());
+        std::fprintf(stderr, "zorvendale: %s\n", StartFailure());
     }
     return status;
 }

@@ -1,17 +1,20 @@
 #include "platform/linux/start_failure.h"
 
+#include <cstring>
+
 namespace {
 
-std::string firstReason;
+// A fixed buffer: a note may come when memory has run out.
+char firstReason[256];
 
 } // namespace
 
-void NoteStartFailure(const std::string& reason) {
-    if (firstReason.empty()) {
-        firstReason = reason;
+void NoteStartFailure(const char* reason) {
+    if (firstReason[0] == '\0') {
+        std::strncpy(firstReason, reason, sizeof firstReason - 1);
     }
 }
 
-std::string StartFailure() {
-    return firstReason.empty() ? "start-up failed" : firstReason;
+const char* StartFailure() {
+    return firstReason[0] != '\0' ? firstReason : "start-up failed";
 }

@@ -2,10 +2,8 @@
 // calls that refuse note why, and the entry tells the user once the terminal has been given back.
 #pragma once
 
-#include <string>
-
 // Notes why a call refused; the first note stands, as start-up stops at the first failure.
-void NoteStartFailure(const std::string& reason);
+void NoteStartFailure(const char* reason);
 
 // The first note, or a general reason when there is none.
-std::string StartFailure();
+const char* StartFailure();

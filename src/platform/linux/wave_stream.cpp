@@ -37,8 +37,9 @@ bool PickFormat(const WAVEFORMATEX& f, snd_pcm_format_t& format) {
 }
 
 void NoteNoSound(const char* what, int err) {
-    NoteStartFailure(std::string("no sound output (") + what + ": " + snd_strerror(err) +
-                     "); try --silent");
+    NoteStartFailure(
+        (std::string("no sound output (") + what + ": " + snd_strerror(err) + "); try --silent")
+            .c_str());
 }
 
 // A missing card reads as Windows' "no such device", as on a machine without one.
