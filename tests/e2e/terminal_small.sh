@@ -2,7 +2,8 @@
 # The picture on terminals smaller than itself. With its clock stopped, the program keeps its
 # first frame on an 80 by 24 pane: at half height, each terminal cell exactly the two picture
 # cells of that frame as the replay tool paints it, in 16 colours and in direct colour; cut, as
-# before, without a UTF-8 locale. Running, in a pane too small for either, it shows the notice
+# before, without a UTF-8 locale; and, resized with no frame to come, the same from what it holds.
+# Running, in a pane too small for either, it shows the notice
 # with the pane's size, and follows resizes back to the picture and down again.
 # usage: terminal_small.sh PROGRAM REPLAY FROZEN_CLOCK_LIBRARY
 PROGRAM=$1 REPLAY=$2 FROZEN_CLOCK=$3
@@ -24,6 +25,16 @@ resize() {
     tmux -L "$SERVER" resize-window -x "$1" -y "$2"
     sleep 0.3
 }
+
+# With the clock stopped no frame comes after the first, so after a resize the terminal is brought
+# up to date from what the console already holds.
+PANE_COLUMNS=80 PANE_ROWS=45
+if see_frozen "stopped clock, resized"; then
+    check_picture indexed "stopped clock, 80x45"
+    resize 80 24
+    check_form half indexed "stopped clock, made 80x24" "$WORK/frame"
+    stop_seen "stopped clock, resized"
+fi
 
 PANE_COLUMNS=80 PANE_ROWS=24
 if see_frozen "half height, 16 colours"; then

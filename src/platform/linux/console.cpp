@@ -3,8 +3,10 @@
 // cells that changed.
 #include <cerrno>
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <langinfo.h>
 #include <string>
 
@@ -22,6 +24,13 @@ namespace {
 constexpr DWORD StdErrorHandle = static_cast<DWORD>(-12);
 constexpr DWORD LargestCursorSize = 100;
 
+// The terminal is brought up to date with the window at most this often. No terminal shows, and no
+// eye sees, a thousand pictures a second, while each update costs the terminal about as much as
+// the program's whole frame: frames that come sooner stay in the buffer, and the terminal is sent
+// the latest of them.
+constexpr int64_t RefreshNanoseconds = 10'000'000;
+constexpr int64_t NanosecondsPerSecond = 1'000'000'000;
+
 struct TerminalConsole {
     bool open;
     TerminalStyle style;
@@ -31,6 +40,8 @@ struct TerminalConsole {
     bool cursorVisible;
     std::string title;
     std::string output; // kept from frame to frame, so that a frame allocates nothing
+    bool behind;        // the window holds what the terminal has not been sent yet
+    int64_t refreshedAt;
 };
 
 TerminalConsole console;
@@ -67,18 +78,47 @@ bool Send(const std::string& bytes) {
     return false;
 }
 
-bool Present() {
+// The terminal's pace, on a clock of its own rather than the program's.
+int64_t Now() {
+    timespec now;
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * NanosecondsPerSecond + now.tv_nsec;
+}
+
+// After a resize or a stop the screen may hold anything, and the terminal a new size.
+void NoteScreenLost() {
     if (TakeScreenLost()) {
         console.size = ReadTerminalSize();
         ForgetImage(console.image);
+        console.behind = true;
     }
+}
+
+bool Refresh(int64_t now) {
+    console.behind = false;
+    console.refreshedAt = now;
     console.output.clear();
     EncodeFrame(console.buffer, console.style, console.size, console.cursorVisible, console.image,
                 console.output);
     return Send(console.output);
 }
 
+bool RefreshIfDue() {
+    NoteScreenLost();
+    if (!console.behind) {
+        return true;
+    }
+    const int64_t now = Now();
+    return now - console.refreshedAt < RefreshNanoseconds || Refresh(now);
+}
+
 } // namespace
+
+void CatchUpConsole() {
+    if (console.open) {
+        RefreshIfDue();
+    }
+}
 
 void ResumeConsole() {
     if (!console.open) {
@@ -113,6 +153,8 @@ BOOL AllocConsole() {
     ForgetImage(console.image);
     console.cursorVisible = false;
     console.title.clear();
+    console.behind = false;
+    console.refreshedAt = Now() - RefreshNanoseconds; // the first frame goes out at once
     console.open = true;
     return TRUE;
 }
@@ -182,5 +224,6 @@ BOOL WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer, COORD
         return FALSE;
     }
     WriteCells(console.buffer, lpBuffer, dwBufferSize, dwBufferCoord, *lpWriteRegion);
-    return Present() ? TRUE : FALSE;
+    console.behind = true;
+    return RefreshIfDue() ? TRUE : FALSE;
 }

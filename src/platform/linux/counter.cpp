@@ -1,7 +1,8 @@
 // The high-resolution performance counter on the monotonic clock, in 100 ns ticks, not counting
 // the time the program spent stopped. The program reads it at the top of every pass of its loop,
 // which makes it the place where the loop notices an ending signal, idles until the next
-// millisecond once this one has nothing more to show, and looks for keys now and then.
+// millisecond once this one has nothing more to show, brings the terminal up to date, and looks
+// for keys now and then.
 #include <ctime>
 
 #include "platform/linux/keys.h"
@@ -53,6 +54,7 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
             return FALSE;
         }
     }
+    CatchUpConsole();
     if (ticks - lastKeyLook >= KeyLookTicks) {
         lastKeyLook = ticks;
         LookForKeys();
