@@ -3,8 +3,8 @@
 # first frame on an 80 by 24 pane: at half height, each terminal cell exactly the two picture
 # cells of that frame as the replay tool paints it, in 16 colours and in direct colour; cut, as
 # before, without a UTF-8 locale; and, resized with no frame to come, the same from what it holds.
-# Running, in a pane too small for either, it shows the notice
-# with the pane's size, and follows resizes back to the picture and down again.
+# Running, in a pane too small for either, it shows the notice with the pane's size, and follows
+# resizes back to the picture and down again.
 # usage: terminal_small.sh PROGRAM REPLAY FROZEN_CLOCK_LIBRARY
 PROGRAM=$1 REPLAY=$2 FROZEN_CLOCK=$3
 . "$(dirname "$0")/terminal_common.sh"
