@@ -1,6 +1,6 @@
-// The console calls on the controlling terminal. The console is a screen buffer kept here; each
-// WriteConsoleOutputA brings the terminal up to date with the buffer's window, sending only the
-// cells that changed.
+// The console calls on the controlling terminal. The console is a screen buffer kept here; the
+// terminal is brought up to date with the buffer's window after each WriteConsoleOutputA, at most
+// 100 times a second, sending only the cells that changed.
 #include <cerrno>
 #include <clocale>
 #include <cstdint>
