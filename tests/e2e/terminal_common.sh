@@ -63,15 +63,20 @@ exec sleep 600
 DRIVER
 
 # start_pane RUNS [VAR=VALUE...]: a new tmux server running the driver, with the environment given.
+# The program is not told it runs in tmux unless KEEP_TMUX=1: it asks the pane which colours it
+# shows, as it asks a terminal, and tmux gives no answer that means direct colour.
 start_pane() {
     runs=$1
     shift
     # A server of its own each time: a new one under the name of one just killed may meet its end.
     STARTS=$((STARTS + 1))
     SERVER=$SERVER_BASE-$STARTS
+    unset_tmux="-u TMUX"
+    [ "${KEEP_TMUX:-0}" = 1 ] && unset_tmux=
     tmux -L "$SERVER" -f "$TMUX_CONFIG" new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
-        env LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" PULSE_SERVER=unix:/nonexistent \
-        COLORTERM= "$@" sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS
+        env $unset_tmux LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" \
+        PULSE_SERVER=unix:/nonexistent COLORTERM= "$@" \
+        sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS
 }
 
 # random_below N: a random whole number from 0 to N - 1.

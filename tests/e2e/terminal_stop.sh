@@ -28,7 +28,7 @@ wait_for_screen() {
 STARTS=$((STARTS + 1))
 SERVER=$SERVER_BASE-$STARTS
 tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
-    env LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" COLORTERM= PS1='$ ' sh -i
+    env -u TMUX LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" COLORTERM= PS1='$ ' sh -i
 sleep 0.3
 tmux -L "$SERVER" send-keys "printf '\\033]2;before-title\\007'; stty -g >$WORK/settings; \
 sh -c 'echo \$\$ >$WORK/pid.new && mv $WORK/pid.new $WORK/pid && exec $PROGRAM'" Enter

@@ -1,8 +1,13 @@
-// Console colours as terminal colours: the reordered bits of the 16 colours, and the classic
-// palette in direct colour.
+// Console colours as terminal colours: the reordered bits of the 16 colours, the classic palette
+// in direct colour, and which of the two a terminal is sent.
 #include "platform/linux/colour.h"
+#include "platform/linux/colour_question.h"
+#include "platform/linux/colour_reply.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -49,6 +54,79 @@ TEST(Colour, MixesAverageEachChannelRoundedDown) {
     EXPECT_EQ(Parameters(MixColours(8, 15), true, true), "48;2;191;191;191");
     // The 16 colours have no mix to show: its first colour stands in.
     EXPECT_EQ(Parameters(MixColours(5, 7), false, false), "35");
+}
+
+// The question's answers as the terminals give them, and its settings.
+#define DCS "\x1bP"
+#define ST "\x1b\\"
+#define ECHO DCS "1$r0;38:2::1:2:3m" ST
+#define ATTRIBUTES "\x1b[?64;1;2;6;22c"
+
+struct Settings {
+    ColourForm chosen; // by the command line
+    const char* colourTerm;
+    const char* tmux;
+    bool inputIsTerminal;
+};
+
+constexpr ColourForm Ask = ColourForm::Unsettled;
+constexpr Settings Plain = {Ask, nullptr, nullptr, true};
+
+struct Question {
+    const char* name;
+    Settings settings;
+    const char* reads; // what the terminal sends when asked; '|' ends one read
+    bool direct;
+    const char* keys; // what goes on as typed
+    bool answered;    // the device attributes came: no answer is still to come
+};
+
+const Question Questions[] = {
+    {"COLORTERM says so", {Ask, "truecolor", nullptr, true}, "", true, "", false},
+    {"COLORTERM 24bit", {Ask, "24bit", nullptr, false}, "", true, "", false},
+    {"inside tmux", {Ask, "", "/tmp/tmux-0/default,9,0", true}, "", true, "", false},
+    {"16 chosen", {ColourForm::Sixteen, "truecolor", "/t", true}, ECHO, false, "", false},
+    {"direct chosen", {ColourForm::Direct, nullptr, nullptr, false}, "", true, "", false},
+    {"input not the terminal", {Ask, "rxvt-xpm", "", false}, ECHO, false, "", false},
+    {"echo, ':'", Plain, ECHO ATTRIBUTES, true, "", true},
+    {"echo, ';'", Plain, DCS "1$r0;38;2;1;2;3m" ST "\x1b[?1;2c", true, "", true},
+    {"echo with a colour space", Plain, DCS "1$r38:2:0:1:2:3m" ST, true, "", false},
+    {"error answer", Plain, DCS "0$r" ST "\x1b[?65;1;9c", false, "", true},
+    {"another colour", Plain, DCS "1$r0;38:2::1:2:4m" ST ATTRIBUTES, false, "", true},
+    {"another colour, ';'", Plain, DCS "1$r0;38;2;1;2;4m" ST ATTRIBUTES, false, "", true},
+    {"the nearest of 256", Plain, DCS "1$r0;38;5;16m" ST ATTRIBUTES, false, "", true},
+    {"in other fields", Plain, DCS "1$r48;2;38;2;1;2;3m" ST ATTRIBUTES, false, "", true},
+    {"the attributes alone", Plain, ATTRIBUTES, false, "", true},
+    {"no answer", Plain, "", false, "", false},
+    {"another report", Plain, "\x1b[?2026;2$y", false, "\x1b[?2026;2$y", false},
+    {"garbage", Plain, DCS "1$r\x01\xff;38:2:1m\x1bP$" ST ATTRIBUTES, false, "", true},
+    {"split across reads", Plain, DCS "|1$r0;38:2:|:1:2:3m\x1b|\\\x1b[?6|4;1c", true, "", true},
+    {"keys between", Plain, "a\x1b[A|" ECHO "|q|\x1bq" ATTRIBUTES "x", true, "a\x1b[Aq\x1bqx",
+     true},
+    {"the escape key", Plain, "\x1b" ECHO "|\x1b|" ATTRIBUTES, true, "\x1b\x1b", true},
+    {"a key split", Plain, "\x1bO|Q|\x1b[1;5|Q" ATTRIBUTES, false, "\x1bOQ\x1b[1;5Q", true},
+};
+
+TEST(ColourQuestion, SettledOrAsAnsweredWithTheKeysTypedKept) {
+    for (const Question& question : Questions) {
+        SCOPED_TRACE(question.name);
+        const Settings& settings = question.settings;
+        const ColourForm form = SettledColourForm(settings.chosen, settings.colourTerm,
+                                                  settings.tmux, settings.inputIsTerminal);
+        ReplyReader reader = {};
+        std::string keys;
+        for (const char* read = question.reads; *read != '\0';) {
+            const size_t length = std::strcspn(read, "|");
+            char typed[64];
+            keys.append(typed, SiftReplies(reader, read, length, typed, sizeof typed));
+            read += length + (read[length] == '|');
+        }
+        const bool direct =
+            form == ColourForm::Unsettled ? reader.directEchoed : form == ColourForm::Direct;
+        EXPECT_EQ(direct, question.direct);
+        EXPECT_EQ(keys, question.keys);
+        EXPECT_EQ(reader.attributesSeen, question.answered);
+    }
 }
 
 } // namespace

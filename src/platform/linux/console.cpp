@@ -10,6 +10,7 @@
 #include <langinfo.h>
 #include <string>
 
+#include "platform/linux/colour_question.h"
 #include "platform/linux/frame_encoder.h"
 #include "platform/linux/layer.h"
 #include "platform/linux/screen_buffer.h"
@@ -60,12 +61,6 @@ bool LocaleIsUtf8() {
     const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     setlocale(LC_CTYPE, previous.c_str());
     return utf8;
-}
-
-bool TakesDirectColour() {
-    const char* colourTerm = std::getenv("COLORTERM");
-    return colourTerm != nullptr &&
-           (std::strcmp(colourTerm, "truecolor") == 0 || std::strcmp(colourTerm, "24bit") == 0);
 }
 
 // A write that fails leaves the screen unknown; one cut short by an ending signal ends here.

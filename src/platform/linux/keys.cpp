@@ -1,7 +1,7 @@
 #include "platform/linux/keys.h"
 
+#include "platform/linux/colour_question.h"
 #include "platform/linux/signals.h"
-#include "platform/linux/terminal.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ bool AsksToQuit(const char* keys, size_t count) {
 
 void LookForKeys() {
     char keys[KeysPerLook];
-    const size_t count = TakeKeys(keys, sizeof keys);
+    const size_t count = TakeTypedKeys(keys, sizeof keys);
     if (AsksToQuit(keys, count)) {
         EndByQuitKey();
     }

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <unistd.h>
 
+#include "platform/linux/colour_question.h"
 #include "platform/linux/layer.h"
 #include "platform/linux/terminal.h"
 
@@ -94,6 +95,7 @@ void StopForShell() {
     stopAsked = 0;
     timespec stopped;
     clock_gettime(CLOCK_MONOTONIC, &stopped);
+    AwaitLateAnswers();
     RestoreTerminal();
     struct sigaction stopByDefault = {};
     struct sigaction onStop;

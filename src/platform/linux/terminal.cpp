@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/linux/colour_question.h"
 #include "platform/linux/sequences.h"
 #include "platform/linux/signals.h"
 
@@ -122,6 +123,18 @@ size_t TakeKeys(char* keys, size_t size) {
     return count > 0 ? static_cast<size_t>(count) : 0;
 }
 
+bool AwaitInput(int waitMs) {
+    pollfd input = {terminalFd, POLLIN, 0};
+    return terminalFd >= 0 && !inputGone && poll(&input, 1, waitMs) > 0;
+}
+
+bool InputIsTerminal() {
+    // /dev/tty is a device of its own, whatever terminal it stands for: the terminal is the one
+    // whose session is this process's.
+    const pid_t session = tcgetsid(STDIN_FILENO);
+    return session != -1 && session == getsid(0);
+}
+
 TerminalSize ReadTerminalSize() {
     winsize size = {};
     if (ioctl(terminalFd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
@@ -146,6 +159,7 @@ void CloseTerminal() {
     if (terminalFd < 0) {
         return;
     }
+    AwaitLateAnswers();
     RestoreTerminal();
     tcflush(terminalFd, TCIFLUSH);
     close(terminalFd);

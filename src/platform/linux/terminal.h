@@ -27,6 +27,13 @@ bool WriteTerminal(const char* data, size_t size);
 // many were read: none without a terminal, or once it can give no more input.
 size_t TakeKeys(char* keys, size_t size);
 
+// Waits at most waitMs for input from the terminal: true once there is some to read (or it has
+// hung up, which a read then finds), false when none came in time or a signal came first.
+bool AwaitInput(int waitMs);
+
+// True when standard input is the terminal itself.
+bool InputIsTerminal();
+
 // The terminal's size; 80 by 24 when it doesn't tell.
 TerminalSize ReadTerminalSize();
 
@@ -34,6 +41,7 @@ TerminalSize ReadTerminalSize();
 // Async-signal-safe; does nothing when the terminal is not open or already given back.
 void RestoreTerminal();
 
-// RestoreTerminal, then drops the keys typed at the console, which were never meant for whatever
-// reads the terminal next, and closes the terminal.
+// Waits for the terminal's late answers to the colour question, RestoreTerminal, then drops the
+// keys typed at the console, which were never meant for whatever reads the terminal next, and
+// closes the terminal.
 void CloseTerminal();

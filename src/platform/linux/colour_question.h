@@ -1,0 +1,32 @@
+// Whether the terminal is sent the console's classic palette in direct colour or its own 16
+// colours: settled by the command line or the environment, or else by asking the terminal.
+#pragma once
+
+#include <cstddef>
+
+enum class ColourForm { Unsettled, Sixteen, Direct };
+
+// The form settled without asking, by the first rule that applies: the command line's choice;
+// COLORTERM truecolor or 24bit, direct; inside tmux (TMUX set), direct, as tmux shows it where the
+// terminal outside can and turns it into the nearest colour it has elsewhere, which is nearer than
+// a themed palette; with standard input other than the terminal, 16 colours, as another reader of
+// the terminal (cat in "cat | zorvendale") could take the answer. Unsettled otherwise. Pure.
+ColourForm SettledColourForm(ColourForm chosen, const char* colourTerm, const char* tmux,
+                             bool inputIsTerminal);
+
+// The command line's choice, made before the console opens.
+void ChooseColourForm(ColourForm form);
+
+// True when the open terminal is to be sent direct colour: as settled, or else as the terminal
+// answers the question, waiting about 100 ms at most. Keys typed meanwhile are kept for
+// TakeTypedKeys. Called when the console opens.
+bool TakesDirectColour();
+
+// Like TakeKeys, with the keys typed during the question first, and answers that came after it
+// left out.
+size_t TakeTypedKeys(char* keys, size_t size);
+
+// Waits, for at most half a second after the question, for answers still to come, so that they
+// land neither in the input of what reads the terminal next nor on its screen. Called before the
+// terminal is given back.
+void AwaitLateAnswers();
