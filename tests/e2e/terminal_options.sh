@@ -33,7 +33,8 @@ expect_refusal() {
 run_plain "--help" --help
 [ "$status" = 0 ] || fail "--help: exit status $status"
 [ -s "$WORK/err" ] && fail "--help: wrote to standard error"
-for text in 'Usage: zorvendale' '--silent' '--version' '--help' 'q, Q'; do
+for text in 'Usage: zorvendale' '--silent' '--colours=direct' '--colours=16' '--version' '--help' \
+    'q, Q'; do
     grep -q -F -- "$text" "$WORK/out" || fail "--help: no '$text' in the help"
 done
 run_plain "-h" -h
@@ -47,6 +48,8 @@ expect_refusal "unknown long option" --bogus --bogus=1
 expect_refusal "unknown short option" -x -sx
 expect_refusal "value to an option that takes none" --silent --silent=yes
 expect_refusal "stray argument" stray -s stray
+expect_refusal "colours neither direct nor 16" 256 --colours=256
+expect_refusal "colours without a value" --colours -s --colours
 
 # --silent with no sound device at all, then a key that must do nothing, then q.
 : >"$WORK/no-devices.conf"

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "frontend/main.h"
+#include "platform/linux/colour_question.h"
 #include "platform/linux/options.h"
 #include "platform/linux/start_failure.h"
 #include "platform/linux/wave_stream.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     if (options.silent) {
         UseSilentWave();
     }
+    ChooseColourForm(options.colours);
     const int status = ZorvendaleMain();
     if (status != 0) {
         std::fprintf(stderr, "zorvendale: %s\n", StartFailure());

@@ -15,14 +15,17 @@ constexpr char Help[] =
     "background in this terminal, with a short sound at each floor bounce.\n"
     "\n"
     "Options:\n"
-    "  -s, --silent   run without a sound device: the bounces make no sound\n"
-    "  -h, --help     show this help and exit\n"
-    "  -V, --version  show the version and exit\n"
+    "  -s, --silent       run without a sound device: the bounces make no sound\n"
+    "  --colours=direct   draw in the classic console colours, as direct colour\n"
+    "  --colours=16       draw in the terminal's own 16 colours\n"
+    "                     (without either: direct colour where the terminal shows it)\n"
+    "  -h, --help         show this help and exit\n"
+    "  -V, --version      show the version and exit\n"
     "\n"
     "Keys:\n"
-    "  q, Q           quit\n"
-    "  Ctrl-C         quit\n"
-    "  Ctrl-Z         suspend; fg resumes\n"
+    "  q, Q               quit\n"
+    "  Ctrl-C             quit\n"
+    "  Ctrl-Z             suspend; fg resumes\n"
     "\n"
     "The picture takes 60 by 40 cells; in a terminal of 60 by 20 to 39 it is drawn at\n"
     "half height (UTF-8 locales), and a smaller one shows how much room it needs.\n";
@@ -47,16 +50,27 @@ constexpr char Help[] =
     RefuseUsage("unknown option ", name, "");
 }
 
+ColourForm ReadColourForm(const char* value) {
+    if (std::strcmp(value, "direct") == 0) {
+        return ColourForm::Direct;
+    }
+    if (std::strcmp(value, "16") != 0) {
+        RefuseUsage("--colours takes direct or 16, not ", value, "");
+    }
+    return ColourForm::Sixteen;
+}
+
 } // namespace
 
 Options ReadOptions(int argc, char** argv) {
     static const option Long[] = {{"silent", no_argument, nullptr, 's'},
                                   {"help", no_argument, nullptr, 'h'},
                                   {"version", no_argument, nullptr, 'V'},
+                                  {"colours", required_argument, nullptr, 'C'},
                                   {nullptr, 0, nullptr, 0}};
-    Options options = {false};
+    Options options = {false, ColourForm::Unsettled};
     opterr = 0; // our own one-line messages
-    for (int letter; (letter = getopt_long(argc, argv, "shV", Long, nullptr)) != -1;) {
+    for (int letter; (letter = getopt_long(argc, argv, ":shV", Long, nullptr)) != -1;) {
         switch (letter) {
         case 's':
             options.silent = true;
@@ -64,6 +78,11 @@ Options ReadOptions(int argc, char** argv) {
         case 'h':
             std::fputs(Help, stdout);
             std::exit(0);
+        case 'C':
+            options.colours = ReadColourForm(optarg);
+            break;
+        case ':':
+            RefuseUsage("option ", argv[optind - 1], " needs a value");
         case 'V':
             std::printf("%s %s\n", Name, ZORVENDALE_VERSION);
             std::exit(0);

@@ -1,8 +1,11 @@
 // The terminal program's command line. The Windows program takes none.
 #pragma once
 
+#include "platform/linux/colour_question.h"
+
 struct Options {
-    bool silent; // no sound device: the bounces make no sound
+    bool silent;        // no sound device: the bounces make no sound
+    ColourForm colours; // as --colours says, or unsettled
 };
 
 // Reads the options. Prints the help or the version and ends the process with status 0 when
