@@ -44,6 +44,27 @@ if see direct "direct colour" COLORTERM=truecolor; then
     stop_seen "direct colour"
 fi
 
+# Told it runs in tmux, it sends direct colour without asking; told to, the 16 colours anyway.
+KEEP_TMUX=1
+if see direct "inside tmux"; then
+    stop_seen "inside tmux"
+fi
+PROGRAM_ARGS=--colours=16
+if see indexed "--colours=16 inside tmux" COLORTERM=truecolor; then
+    stop_seen "--colours=16 inside tmux"
+fi
+KEEP_TMUX=0 PROGRAM_ARGS=
+
+# In GNU screen, which answers the device attributes alone, the 16 colours. Its session, in a
+# folder of its own and with no configuration, outlives the tmux server: it is ended, whatever
+# happens.
+mkdir -m 700 "$WORK/screen"
+trap 'SCREENDIR="$WORK/screen" screen -X quit >/dev/null 2>&1; cleanup' EXIT
+if see indexed "GNU screen" SCREENDIR="$WORK/screen" SYSSCREENRC=/dev/null screen -q -c /dev/null
+then
+    stop_seen "GNU screen"
+fi
+
 if see dec "no UTF-8" LANG=C LC_ALL=C; then
     PANE_COLUMNS=70 PANE_ROWS=30
     tmux -L "$SERVER" resize-window -x 70 -y 30
