@@ -18,8 +18,9 @@ pcm.!default { type file slave { pcm { type null } } file "$work/sound.raw" form
 CONF
 
 # The inner shell notes its process id and becomes Valgrind; the outer one records how it ended.
+# Not told it runs in tmux, the program asks the pane which colours it shows.
 tmux -L "$server" -f /dev/null new-session -d -x 80 -y 45 \
-    env LANG=C.UTF-8 ALSA_CONFIG_PATH="$work/alsa.conf" PULSE_SERVER=unix:/nonexistent \
+    env -u TMUX LANG=C.UTF-8 ALSA_CONFIG_PATH="$work/alsa.conf" PULSE_SERVER=unix:/nonexistent \
     sh -c 'sh -c "echo \$\$ >$1/pid; exec valgrind --log-file=$1/valgrind.log --error-exitcode=99 \
              --leak-check=full --errors-for-leak-kinds=definite $2"; echo $? >"$1/status"' \
     sh "$work" "$program"

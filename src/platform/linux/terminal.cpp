@@ -129,10 +129,9 @@ bool AwaitInput(int waitMs) {
 }
 
 bool InputIsTerminal() {
-    // /dev/tty is a device of its own, whatever terminal it stands for: the terminal is the one
-    // whose session is this process's.
-    const pid_t session = tcgetsid(STDIN_FILENO);
-    return session != -1 && session == getsid(0);
+    // /dev/tty is a device of its own, whatever terminal it stands for; only the controlling
+    // terminal tells its foreground process group.
+    return tcgetpgrp(STDIN_FILENO) != -1;
 }
 
 TerminalSize ReadTerminalSize() {
