@@ -55,15 +55,17 @@ if see indexed "--colours=16 inside tmux" COLORTERM=truecolor; then
 fi
 KEEP_TMUX=0 PROGRAM_ARGS=
 
-# In GNU screen, which answers the device attributes alone, the 16 colours. Its session, in a
-# folder of its own and with no configuration, outlives the tmux server: it is ended, whatever
-# happens.
+# In GNU screen, which shows no direct colour and answers the device attributes alone, the 16
+# colours, though screen runs in tmux and passes TMUX on. Its session, in a folder of its own and
+# with no configuration, outlives the tmux server: it is ended, whatever happens.
 mkdir -m 700 "$WORK/screen"
 trap 'SCREENDIR="$WORK/screen" screen -X quit >/dev/null 2>&1; cleanup' EXIT
-if see indexed "GNU screen" SCREENDIR="$WORK/screen" SYSSCREENRC=/dev/null screen -q -c /dev/null
-then
-    stop_seen "GNU screen"
+KEEP_TMUX=1
+if see indexed "GNU screen in tmux" SCREENDIR="$WORK/screen" SYSSCREENRC=/dev/null \
+    screen -q -c /dev/null; then
+    stop_seen "GNU screen in tmux"
 fi
+KEEP_TMUX=0
 
 if see dec "no UTF-8" LANG=C LC_ALL=C; then
     PANE_COLUMNS=70 PANE_ROWS=30

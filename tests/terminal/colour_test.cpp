@@ -62,19 +62,16 @@ TEST(Colour, MixesAverageEachChannelRoundedDown) {
 #define ECHO DCS "1$r0;38:2::1:2:3m" ST
 #define ATTRIBUTES "\x1b[?64;1;2;6;22c"
 
-struct Settings {
-    ColourForm chosen; // by the command line
-    const char* colourTerm;
-    const char* tmux;
-    bool inputIsTerminal;
-};
+#define TMUX "/tmp/tmux-0/default,9,0"
 
 constexpr ColourForm Ask = ColourForm::Unsettled;
-constexpr Settings Plain = {Ask, nullptr, nullptr, true};
+constexpr ColourForm Sixteen = ColourForm::Sixteen;
+constexpr ColourForm Direct = ColourForm::Direct;
+constexpr ColourSettings Plain = {Ask, nullptr, nullptr, "xterm", nullptr, true};
 
 struct Question {
     const char* name;
-    Settings settings;
+    ColourSettings settings;
     const char* reads; // what the terminal sends when asked; '|' ends one read
     bool direct;
     const char* keys; // what goes on as typed
@@ -82,12 +79,14 @@ struct Question {
 };
 
 const Question Questions[] = {
-    {"COLORTERM says so", {Ask, "truecolor", nullptr, true}, "", true, "", false},
-    {"COLORTERM 24bit", {Ask, "24bit", nullptr, false}, "", true, "", false},
-    {"inside tmux", {Ask, "", "/tmp/tmux-0/default,9,0", true}, "", true, "", false},
-    {"16 chosen", {ColourForm::Sixteen, "truecolor", "/t", true}, ECHO, false, "", false},
-    {"direct chosen", {ColourForm::Direct, nullptr, nullptr, false}, "", true, "", false},
-    {"input not the terminal", {Ask, "rxvt-xpm", "", false}, ECHO, false, "", false},
+    {"COLORTERM says so", {Ask, "truecolor", nullptr, "st", nullptr, true}, "", true, "", false},
+    {"COLORTERM 24bit", {Ask, "24bit", nullptr, "st", nullptr, false}, "", true, "", false},
+    {"inside tmux", {Ask, "", TMUX, "tmux-256color", nullptr, true}, "", true, "", false},
+    {"screen in tmux", {Ask, "", TMUX, "screen", "9.pts-1.a", true}, ATTRIBUTES, false, "", true},
+    {"urxvt from tmux", {Ask, "", TMUX, "rxvt", nullptr, true}, ATTRIBUTES, false, "", true},
+    {"16 chosen", {Sixteen, "truecolor", TMUX, "tmux", nullptr, true}, "", false, "", false},
+    {"direct chosen", {Direct, nullptr, nullptr, "st", "", false}, "", true, "", false},
+    {"input not a terminal", {Ask, "rxvt-xpm", "", "", nullptr, false}, ECHO, false, "", false},
     {"echo, ':'", Plain, ECHO ATTRIBUTES, true, "", true},
     {"echo, ';'", Plain, DCS "1$r0;38;2;1;2;3m" ST "\x1b[?1;2c", true, "", true},
     {"echo with a colour space", Plain, DCS "1$r38:2:0:1:2:3m" ST, true, "", false},
@@ -110,9 +109,7 @@ const Question Questions[] = {
 TEST(ColourQuestion, SettledOrAsAnsweredWithTheKeysTypedKept) {
     for (const Question& question : Questions) {
         SCOPED_TRACE(question.name);
-        const Settings& settings = question.settings;
-        const ColourForm form = SettledColourForm(settings.chosen, settings.colourTerm,
-                                                  settings.tmux, settings.inputIsTerminal);
+        const ColourForm form = SettledColourForm(question.settings);
         ReplyReader reader = {};
         std::string keys;
         for (const char* read = question.reads; *read != '\0';) {
@@ -121,8 +118,7 @@ TEST(ColourQuestion, SettledOrAsAnsweredWithTheKeysTypedKept) {
             keys.append(typed, SiftReplies(reader, read, length, typed, sizeof typed));
             read += length + (read[length] == '|');
         }
-        const bool direct =
-            form == ColourForm::Unsettled ? reader.directEchoed : form == ColourForm::Direct;
+        const bool direct = form == Ask ? reader.directEchoed : form == Direct;
         EXPECT_EQ(direct, question.direct);
         EXPECT_EQ(keys, question.keys);
         EXPECT_EQ(reader.attributesSeen, question.answered);

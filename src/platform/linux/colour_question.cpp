@@ -59,21 +59,36 @@ void AwaitAnswers(int64_t until, bool cutShort) {
     }
 }
 
+bool IsOneOf(const char* value, const char* first, const char* second) {
+    return value != nullptr && (std::strcmp(value, first) == 0 || std::strcmp(value, second) == 0);
+}
+
+bool StartsWith(const char* value, const char* start) {
+    return value != nullptr && std::strncmp(value, start, std::strlen(start)) == 0;
+}
+
+// TMUX reaches whatever is started inside tmux, GNU screen among them (which shows no direct
+// colour at all), or another terminal. tmux's own panes have its TERM, and no STY unless a screen
+// runs around tmux, in which case tmux may be the outer one.
+bool DirectlyInTmux(const ColourSettings& settings) {
+    return settings.tmux != nullptr && *settings.tmux != '\0' &&
+           (settings.screen == nullptr || *settings.screen == '\0') &&
+           (StartsWith(settings.term, "tmux") || StartsWith(settings.term, "screen"));
+}
+
 } // namespace
 
-ColourForm SettledColourForm(ColourForm chosen, const char* colourTerm, const char* tmux,
-                             bool inputIsTerminal) {
-    if (chosen != ColourForm::Unsettled) {
-        return chosen;
+ColourForm SettledColourForm(const ColourSettings& settings) {
+    if (settings.chosen != ColourForm::Unsettled) {
+        return settings.chosen;
     }
-    if (colourTerm != nullptr &&
-        (std::strcmp(colourTerm, "truecolor") == 0 || std::strcmp(colourTerm, "24bit") == 0)) {
+    if (IsOneOf(settings.colourTerm, "truecolor", "24bit")) {
         return ColourForm::Direct;
     }
-    if (tmux != nullptr && *tmux != '\0') {
+    if (DirectlyInTmux(settings)) {
         return ColourForm::Direct;
     }
-    return inputIsTerminal ? ColourForm::Unsettled : ColourForm::Sixteen;
+    return settings.inputIsTerminal ? ColourForm::Unsettled : ColourForm::Sixteen;
 }
 
 void ChooseColourForm(ColourForm form) {
@@ -84,8 +99,9 @@ bool TakesDirectColour() {
     reader = {};
     asked = false;
     heldCount = 0;
-    const ColourForm settled = SettledColourForm(chosenForm, std::getenv("COLORTERM"),
-                                                 std::getenv("TMUX"), InputIsTerminal());
+    const ColourForm settled =
+        SettledColourForm({chosenForm, std::getenv("COLORTERM"), std::getenv("TMUX"),
+                           std::getenv("TERM"), std::getenv("STY"), InputIsTerminal()});
     if (settled != ColourForm::Unsettled) {
         return settled == ColourForm::Direct;
     }
