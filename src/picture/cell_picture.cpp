@@ -53,7 +53,8 @@ void DrawCellRgba(const CHAR_INFO& cell, int column, int row, uint8_t* frame) {
     const auto glyph = static_cast<unsigned char>(cell.Char.AsciiChar);
     for (int py = 0; py < CellHeightPx; ++py) {
         const std::size_t line = static_cast<std::size_t>(row * CellHeightPx + py) * PictureWidth;
-        uint8_t* pixel = frame + (line + static_cast<std::size_t>(column * CellWidthPx)) * RgbaBytes;
+        uint8_t* pixel =
+            frame + (line + static_cast<std::size_t>(column * CellWidthPx)) * RgbaBytes;
         for (int px = 0; px < CellWidthPx; ++px, pixel += RgbaBytes) {
             const Rgb& colour = ConsolePalette[CellPixel(glyph, cell.Attributes, px, py)];
             pixel[0] = colour.r;

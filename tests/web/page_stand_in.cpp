@@ -42,10 +42,11 @@ void PageShowFrame(const uint8_t* rgba, int width, int height, const PageRect* c
     // Only the changed rectangle reaches the canvas, as putImageData's dirty rectangle.
     for (int y = changed->y; y < changed->y + changed->height; ++y) {
         const std::size_t from = static_cast<std::size_t>((y * width + changed->x) * 4);
-        std::copy_n(rgba + from, changed->width * 4, state.canvas.begin() + static_cast<long>(from));
+        std::copy_n(rgba + from, changed->width * 4,
+                    state.canvas.begin() + static_cast<long>(from));
     }
-    state.frames.push_back({reading, written, std::vector<uint8_t>(cells, cells + cellBytes),
-                            *changed});
+    state.frames.push_back(
+        {reading, written, std::vector<uint8_t>(cells, cells + cellBytes), *changed});
     state.shownSinceWait = true;
 }
 

@@ -31,7 +31,8 @@ mergeInto(LibraryManager.library, {
       var mode = location.hash;
       if (mode === '#report' || mode === '#test') {
         Page.report = {element: document.createElement('pre'), frames: 0, reading: '',
-                       written: '', grid: '', canvas: '', writes: [], plays: [], samples: ''};
+                       recent: [], written: '', grid: '', canvas: '', writes: [], plays: [],
+                       samples: ''};
         Page.report.element.id = 'report';
         Page.report.element.hidden = true;
         document.body.appendChild(Page.report.element);
@@ -69,9 +70,9 @@ mergeInto(LibraryManager.library, {
       event.preventDefault();
     },
 
-    // The largest whole number of device pixels per picture pixel that fits the stage, centred
-    // on device pixels; below one, scaled down to fit and smoothed. Redone on every resize and
-    // change of the device pixel ratio (zoom, another screen) and whenever the stage changes size.
+    // The largest whole number of device pixels per picture pixel that fits the stage, centred;
+    // below one, scaled down to fit and smoothed. Redone on every resize and change of the device
+    // pixel ratio (zoom, another screen) and whenever the stage changes size.
     layout: function() {
       var ratio = window.devicePixelRatio || 1;
       var stage = document.getElementById('stage').getBoundingClientRect();
@@ -82,15 +83,33 @@ mergeInto(LibraryManager.library, {
       scale = crisp ? Math.floor(scale) : scale;
       var width = Math.floor(canvas.width * scale);
       var height = Math.floor(canvas.height * scale);
-      var left = Math.round(stage.left * ratio + (stage.width * ratio - width) / 2);
-      var top = Math.round(stage.top * ratio + (stage.height * ratio - height) / 2);
       canvas.classList.toggle('smooth', !crisp);
-      canvas.style.width = width / ratio + 'px';
-      canvas.style.height = height / ratio + 'px';
-      canvas.style.left = left / ratio - stage.left + 'px';
-      canvas.style.top = top / ratio - stage.top + 'px';
+      // Sizes rounded up to the 64ths of a CSS pixel browsers lay out in, so that the picture
+      // covers its last device pixel.
+      canvas.style.width = Math.ceil(width / ratio * 64) / 64 + 'px';
+      canvas.style.height = Math.ceil(height / ratio * 64) / 64 + 'px';
+      canvas.style.left = Page.place(stage.left, stage.width, width, ratio) - stage.left + 'px';
+      canvas.style.top = Page.place(stage.top, stage.height, height, ratio) - stage.top + 'px';
       matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', Page.layout,
                                                                       {once: true});
+    },
+
+    // Where the picture starts, in CSS pixels: on a device pixel that is also a whole CSS pixel
+    // where one is near the centre (every 3rd device pixel at a ratio of 1.5), so that no browser
+    // rounds the picture's edge onto a neighbouring device pixel.
+    place: function(start, room, size, ratio) {
+      var centre = Math.round(start * ratio + (room * ratio - size) / 2);
+      var best = centre;
+      var error = 1;
+      for (var d = 0; d <= 32 && error > 1e-6; ++d) {
+        var device = centre + (d % 2 ? -(d + 1) / 2 : d / 2);
+        var off = Math.abs(device / ratio - Math.round(device / ratio));
+        if (off < error) {
+          best = device;
+          error = off;
+        }
+      }
+      return best / ratio;
     },
 
     start: function(withSound) {
@@ -224,6 +243,7 @@ mergeInto(LibraryManager.library, {
       var report = Page.report;
       report.frames++;
       report.reading = reading;
+      report.recent = report.recent.concat(reading).slice(-8);
       report.written = written;
       var hash = BigInt('0xcbf29ce484222325');
       var prime = BigInt('0x100000001b3');
@@ -254,7 +274,9 @@ mergeInto(LibraryManager.library, {
         'audio ' + (Page.audio ? Page.audio.state : 'none'),
         'frames ' + report.frames,
         'running-ms ' + (Page.started ? (performance.now() - Page.startedAtMs).toFixed(3) : 0),
+        'clock-ms ' + Page.clockMs().toFixed(3),
         'reading ' + report.reading,
+        'recent ' + report.recent.join(' '),
         'written ' + report.written,
         'grid ' + report.grid,
         'canvas ' + report.canvas,

@@ -5,6 +5,7 @@ import base64
 import fcntl
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -240,7 +241,10 @@ class DevTools:
     def close(self):
         self.process.kill()
         self.process.wait()
-        subprocess.run(['rm', '-rf', self.user_dir])
+        # Its other processes may still be writing their last files as they end.
+        shutil.rmtree(self.user_dir, ignore_errors=True)
+        time.sleep(0.5)
+        shutil.rmtree(self.user_dir, ignore_errors=True)
 
 
 # The checks every engine passes, over a browser object with open, evaluate, click and close
