@@ -24,6 +24,8 @@ mergeInto(LibraryManager.library, {
     sound: null, // the samples as {channels: [Float32Array, ...], perSecond}
     buffer: null, // the same samples in the AudioContext
     image: null, // the program's pixels, in place
+    ratio: null, // the query that tells when the device pixel ratio changes
+    laidOutAt: 0, // the device pixel ratio of the last layout
     report: null,
 
     // #report writes the report; #test also starts at once, as "Start with sound" does.
@@ -75,6 +77,7 @@ mergeInto(LibraryManager.library, {
     // pixel ratio (zoom, another screen) and whenever the stage changes size.
     layout: function() {
       var ratio = window.devicePixelRatio || 1;
+      Page.laidOutAt = ratio;
       var stage = document.getElementById('stage').getBoundingClientRect();
       var canvas = document.getElementById('console');
       var scale = Math.min(stage.width * ratio / canvas.width,
@@ -90,8 +93,10 @@ mergeInto(LibraryManager.library, {
       canvas.style.height = Math.ceil(height / ratio * 64) / 64 + 'px';
       canvas.style.left = Page.place(stage.left, stage.width, width, ratio) - stage.left + 'px';
       canvas.style.top = Page.place(stage.top, stage.height, height, ratio) - stage.top + 'px';
-      matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', Page.layout,
-                                                                      {once: true});
+      if (!Page.ratio || !Page.ratio.matches) { // one query per ratio, held while it is watched
+        Page.ratio = matchMedia('(resolution: ' + ratio + 'dppx)');
+        Page.ratio.addEventListener('change', Page.layout, {once: true});
+      }
     },
 
     // Where the picture starts, in CSS pixels: on a device pixel that is also a whole CSS pixel
@@ -307,6 +312,9 @@ mergeInto(LibraryManager.library, {
   PageShowFrame__deps: ['$Page'],
   PageShowFrame: function(rgba, width, height, changed, reading, written, cells, cellBytes) {
     var context = document.getElementById('console').getContext('2d');
+    if (window.devicePixelRatio !== Page.laidOutAt) {
+      Page.layout(); // a change of ratio that no event told of (some browsers' emulations)
+    }
     if (!Page.image) {
       var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
       Page.image = new ImageData(pixels, width, height);

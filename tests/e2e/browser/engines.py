@@ -63,9 +63,14 @@ class WebDriverCommands:
         """Types key (a WebDriver key: ' ' or '\\ue007' for Enter) into the element, focused."""
         self.command('ElementSendKeys', {'id': self.element(element_id), 'text': key})
 
-    def screenshot(self, path):
+    def screenshot(self, path, element_id=None):
+        """The page as shown, or only the element, in device pixels."""
+        if element_id:
+            data = self.command('TakeElementScreenshot', {'id': self.element(element_id)})
+        else:
+            data = self.command('TakeScreenshot', {})
         with open(path, 'wb') as out:
-            out.write(base64.b64decode(self.command('TakeScreenshot', {})))
+            out.write(base64.b64decode(data))
 
 
 class Firefox(WebDriverCommands):
@@ -108,6 +113,7 @@ class Firefox(WebDriverCommands):
 
     def command(self, name, params):
         self.next_id += 1
+        name = 'TakeScreenshot' if name == 'TakeElementScreenshot' else name
         text = json.dumps([0, self.next_id, 'WebDriver:' + name, params]).encode()
         self.socket.sendall(b'%d:%s' % (len(text), text))
         while True:
@@ -132,6 +138,7 @@ class WebKit(WebDriverCommands):
     ROUTES = {'Navigate': ('POST', 'url'), 'ExecuteScript': ('POST', 'execute/sync'),
               'FindElement': ('POST', 'element'), 'ElementClick': ('POST', 'element/%s/click'),
               'ElementSendKeys': ('POST', 'element/%s/value'), 'TakeScreenshot': ('GET', 'screenshot'),
+              'TakeElementScreenshot': ('GET', 'element/%s/screenshot'),
               'SetWindowRect': ('POST', 'window/rect')}
 
     def __init__(self, width, height):
