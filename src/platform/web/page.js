@@ -23,6 +23,7 @@ mergeInto(LibraryManager.library, {
     gain: null, // mutes it
     sound: null, // the samples as {channels: [Float32Array, ...], perSecond}
     buffer: null, // the same samples in the AudioContext
+    context: null, // the canvas's
     image: null, // the program's pixels, in place
     ratio: null, // the query that tells when the device pixel ratio changes
     laidOutAt: 0, // the device pixel ratio of the last layout
@@ -311,7 +312,10 @@ mergeInto(LibraryManager.library, {
   // The canvas takes the program's pixels where they lie, and only the rectangle that changed.
   PageShowFrame__deps: ['$Page'],
   PageShowFrame: function(rgba, width, height, changed, reading, written, cells, cellBytes) {
-    var context = document.getElementById('console').getContext('2d');
+    if (!Page.context) {
+      Page.context = document.getElementById('console').getContext('2d');
+    }
+    var context = Page.context;
     if (window.devicePixelRatio !== Page.laidOutAt) {
       Page.layout(); // a change of ratio that no event told of (some browsers' emulations)
     }
