@@ -150,9 +150,16 @@ mergeInto(LibraryManager.library, {
       Page.update();
     },
 
+    // The state is announced by aria-pressed, and shown in words beside each button's name.
     showControls: function() {
-      document.getElementById('sound').setAttribute('aria-pressed', String(Page.soundOn));
-      document.getElementById('pause').setAttribute('aria-pressed', String(Page.paused));
+      Page.showToggle('sound', Page.soundOn, Page.soundOn ? 'on' : 'off');
+      Page.showToggle('pause', Page.paused, Page.paused ? '(paused)' : '');
+    },
+
+    showToggle: function(id, pressed, state) {
+      var button = document.getElementById(id);
+      button.setAttribute('aria-pressed', String(pressed));
+      button.querySelector('.state').textContent = state;
     },
 
     running: function() {
