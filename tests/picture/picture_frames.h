@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame_picture.h"
+#include "picture/cell_picture.h"
 
 using Grid = std::vector<CHAR_INFO>;
 

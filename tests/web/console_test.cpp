@@ -1,12 +1,15 @@
 // The console on the canvas: a write of part of a buffer to part of the console, clipped as
-// Windows clips it, and never reading outside the caller's buffer.
+// Windows clips it, and never reading outside the caller's buffer; only the cells changed since
+// the last frame shown are drawn again.
 #include "animation/raster.h"
+#include "picture/cell_picture.h"
 #include "platform/web/layer.h"
 #include "platform/win_api.h"
 #include "web/page_stand_in.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -18,7 +21,73 @@ std::vector<CHAR_INFO> Cells(int count, unsigned char glyph) {
     return std::vector<CHAR_INFO>(static_cast<size_t>(count), cell);
 }
 
+// The whole frame as RGBA pixels, from the replay tool's drawing.
+std::vector<uint8_t> WholeFrame(const std::vector<CHAR_INFO>& cells) {
+    std::vector<uint8_t> rgba;
+    for (uint8_t index : RenderFrame(cells.data())) {
+        const Rgb& colour = ConsolePalette[index];
+        rgba.insert(rgba.end(), {colour.r, colour.g, colour.b, 0xFF});
+    }
+    return rgba;
+}
+
+// The pixel rectangle of the cells that differ between two frames; empty when none do.
+PageRect ChangedRect(const std::vector<CHAR_INFO>& before, const std::vector<CHAR_INFO>& after) {
+    int left = ScreenColumns, top = ScreenRows, right = -1, bottom = -1;
+    for (int k = 0; k < CellCount; ++k) {
+        const CHAR_INFO& a = before[static_cast<size_t>(k)];
+        const CHAR_INFO& b = after[static_cast<size_t>(k)];
+        if (a.Char.AsciiChar != b.Char.AsciiChar || a.Attributes != b.Attributes) {
+            left = std::min(left, k % ScreenColumns);
+            right = std::max(right, k % ScreenColumns);
+            top = std::min(top, k / ScreenColumns);
+            bottom = std::max(bottom, k / ScreenColumns);
+        }
+    }
+    if (right < 0) {
+        return {0, 0, 0, 0};
+    }
+    return {left * 8, top * 16, (right + 1 - left) * 8, (bottom + 1 - top) * 16};
+}
+
 } // namespace
+
+// The animation's frames, shown after bursts of 1 to 60 readings: each shown frame's changed
+// rectangle holds exactly the cells that differ from the frame shown before (the first frame is
+// drawn whole), and the canvas, which takes only those rectangles, equals the whole frame drawn
+// afresh.
+TEST(WebConsole, DrawsOnlyTheCellsChangedSinceTheLastFrameShown) {
+    page::Reset();
+    ASSERT_TRUE(AllocConsole());
+    const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    Scene scene;
+    InitScene(scene);
+    std::vector<CHAR_INFO> cells(CellCount);
+    std::vector<CHAR_INFO> shown(CellCount);
+    const int bursts[] = {1, 1, 17, 60, 3, 16, 16, 1, 40, 33};
+    uint32_t reading = 0;
+    for (int round = 0; round < 30; ++round) {
+        for (int pass = 0; pass < bursts[round % 10]; ++pass) {
+            const MotionResult motion = AdvanceScene(scene, reading++);
+            PaintFrame(scene, motion.phase, cells.data());
+            SMALL_RECT whole{0, 0, ScreenColumns - 1, ScreenRows - 1};
+            WriteConsoleOutputA(console, cells.data(), {ScreenColumns, ScreenRows}, {0, 0}, &whole);
+        }
+        ShowConsole();
+        const PageRect want = round == 0 ? PageRect{0, 0, 480, 640} : ChangedRect(shown, cells);
+        const PageRect& got = page::state.frames.back().changed;
+        if (want.width == 0) {
+            EXPECT_TRUE(got.width <= 0 || got.height <= 0) << "round " << round;
+        } else {
+            EXPECT_EQ((std::vector<int>{got.x, got.y, got.width, got.height}),
+                      (std::vector<int>{want.x, want.y, want.width, want.height}))
+                << "round " << round;
+        }
+        ASSERT_TRUE(page::state.canvas == WholeFrame(cells)) << "round " << round;
+        shown = cells;
+    }
+    FreeConsole();
+}
 
 TEST(WebConsole, ClipsAWriteToTheConsoleAndToTheCallersBuffer) {
     page::Reset();

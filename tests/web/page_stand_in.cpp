@@ -2,6 +2,8 @@
 
 #include "platform/web/page.h"
 
+#include <algorithm>
+
 namespace page {
 
 State state;
@@ -31,9 +33,20 @@ double PageWait() {
     return state.nowMs;
 }
 
-void PageShowFrame(const uint8_t*, int, int, uint32_t reading, uint32_t written,
-                   const uint8_t* cells, int cellBytes) {
-    state.frames.push_back({reading, written, std::vector<uint8_t>(cells, cells + cellBytes)});
+void PageShowFrame(const uint8_t* rgba, int width, int height, const PageRect* changed,
+                   uint32_t reading, uint32_t written, const uint8_t* cells, int cellBytes) {
+    const auto bytes = static_cast<std::size_t>(width * height * 4);
+    if (state.canvas.empty()) {
+        state.canvas.assign(bytes, 0);
+    }
+    // Only the changed rectangle reaches the canvas, as putImageData's dirty rectangle.
+    for (int y = changed->y; y < changed->y + changed->height; ++y) {
+        const std::size_t from = static_cast<std::size_t>((y * width + changed->x) * 4);
+        std::copy_n(rgba + from, changed->width * 4,
+                    state.canvas.begin() + static_cast<long>(from));
+    }
+    state.frames.push_back(
+        {reading, written, std::vector<uint8_t>(cells, cells + cellBytes), *changed});
     state.shownSinceWait = true;
 }
 

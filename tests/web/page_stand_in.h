@@ -6,12 +6,15 @@
 #include <deque>
 #include <vector>
 
+#include "platform/web/page.h"
+
 namespace page {
 
 struct Frame {
     uint32_t reading;
     uint32_t written;
     std::vector<uint8_t> cells;
+    PageRect changed;
 };
 
 struct Write {
@@ -29,6 +32,7 @@ struct State {
     int framesBeforeWaits = 0; // waits that came right after a frame was shown
     bool shownSinceWait = false;
     std::vector<Frame> frames;
+    std::vector<uint8_t> canvas; // RGBA, as the shown frames' changed rectangles left it
     std::vector<uint32_t> plays;
     std::vector<Write> writes;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "frame_picture.h"
+#include "picture/cell_picture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frame_changes.h"
-#include "frame_picture.h"
+#include "picture/cell_picture.h"
 
 struct GifMovie {
     GifFileType* file;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "frame_picture.h"
+#include "picture/cell_picture.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The console calls on the page's canvas: one console of the program's 60 by 40 cells, its window
-// the whole buffer, drawn with the replay tool's 8 by 16 cell drawing. A write only keeps the
-// cells; they reach the canvas when the program gives control back to the browser, so that a burst
-// of passes costs one drawing.
+// the whole buffer, drawn 8 by 16 pixels a cell (src/picture). A write only keeps the cells; they
+// reach the canvas when the program gives control back to the browser, so that a burst of passes
+// costs one drawing, and only the cells that changed since the last frame shown are drawn again:
+// a few dozen of the 2,400 as the ball moves, as the terminal is sent only changed cells.
 #include <algorithm>
-#include <cstddef>
-#include <vector>
+#include <cstring>
 
-#include "frame_picture.h"
+#include "picture/cell_picture.h"
 #include "platform/web/layer.h"
 #include "platform/web/page.h"
 #include "platform/win_api.h"
@@ -15,7 +15,6 @@ namespace {
 
 constexpr DWORD StdErrorHandle = static_cast<DWORD>(-12);
 constexpr DWORD LargestCursorSize = 100;
-constexpr int BytesPerPixel = 4;
 
 struct CanvasConsole {
     bool open;
@@ -24,8 +23,15 @@ struct CanvasConsole {
     CHAR_INFO cells[CellCount];
 };
 
+// What the canvas shows: the cells last shown and their pixels.
+struct Canvas {
+    bool drawn; // once the first frame was drawn whole
+    CHAR_INFO cells[CellCount];
+    uint8_t pixels[PictureWidth * PictureHeight * RgbaBytes];
+};
+
 CanvasConsole console;
-uint8_t canvasPixels[PictureWidth * PictureHeight * BytesPerPixel];
+Canvas canvas;
 
 HANDLE ConsoleHandle() {
     return &console;
@@ -65,6 +71,32 @@ void CopyCells(const CHAR_INFO* buffer, COORD size, COORD from, SMALL_RECT& regi
     region.Bottom = static_cast<SHORT>(bottom);
 }
 
+bool SameCell(const CHAR_INFO& a, const CHAR_INFO& b) {
+    return a.Char.UnicodeChar == b.Char.UnicodeChar && a.Attributes == b.Attributes;
+}
+
+// Draws the cells that differ from what the canvas shows and returns the smallest rectangle of
+// cells holding them; an empty one (right < left) when none differ.
+SMALL_RECT DrawChangedCells() {
+    SMALL_RECT changed{ScreenColumns, ScreenRows, -1, -1};
+    for (int row = 0; row < ScreenRows; ++row) {
+        for (int column = 0; column < ScreenColumns; ++column) {
+            const int k = row * ScreenColumns + column;
+            if (canvas.drawn && SameCell(canvas.cells[k], console.cells[k])) {
+                continue;
+            }
+            canvas.cells[k] = console.cells[k];
+            DrawCellRgba(console.cells[k], column, row, canvas.pixels);
+            changed.Left = std::min(changed.Left, static_cast<SHORT>(column));
+            changed.Top = std::min(changed.Top, static_cast<SHORT>(row));
+            changed.Right = std::max(changed.Right, static_cast<SHORT>(column));
+            changed.Bottom = std::max(changed.Bottom, static_cast<SHORT>(row));
+        }
+    }
+    canvas.drawn = true;
+    return changed;
+}
+
 } // namespace
 
 void ShowConsole() {
@@ -72,17 +104,13 @@ void ShowConsole() {
         return;
     }
     console.changed = false;
-    const std::vector<uint8_t> pixels = RenderFrame(console.cells);
-    for (std::size_t k = 0; k < pixels.size(); ++k) {
-        const Rgb& colour = ConsolePalette[pixels[k]];
-        uint8_t* pixel = canvasPixels + k * BytesPerPixel;
-        pixel[0] = colour.r;
-        pixel[1] = colour.g;
-        pixel[2] = colour.b;
-        pixel[3] = 0xFF;
-    }
-    PageShowFrame(canvasPixels, PictureWidth, PictureHeight, CurrentReading(), console.written,
-                  reinterpret_cast<const uint8_t*>(console.cells), sizeof console.cells);
+    const SMALL_RECT cells = DrawChangedCells();
+    const PageRect changed{cells.Left * CellWidthPx, cells.Top * CellHeightPx,
+                           std::max(0, cells.Right + 1 - cells.Left) * CellWidthPx,
+                           std::max(0, cells.Bottom + 1 - cells.Top) * CellHeightPx};
+    PageShowFrame(canvas.pixels, PictureWidth, PictureHeight, &changed, CurrentReading(),
+                  console.written, reinterpret_cast<const uint8_t*>(console.cells),
+                  sizeof console.cells);
 }
 
 BOOL AllocConsole() {

@@ -13,8 +13,9 @@ namespace {
 // One tick per millisecond: the counter's value is the reading itself.
 constexpr LONGLONG TicksPerSecond = 1000;
 
-// At most this many readings per callback. After the page was hidden or the machine stalled, the
-// backlog beyond it is dropped: the animation pauses rather than jumping or racing to catch up.
+// At most this many readings per callback. After the machine stalled, the backlog beyond it is
+// dropped: the animation pauses rather than jumping or racing to catch up. (The page's clock
+// itself stands still while the page is paused or hidden.)
 constexpr double CatchUpMs = 250;
 
 bool originRead;     // the first read, StartClock's, fixes the program's origin at 0

@@ -6,6 +6,14 @@
 
 extern "C" {
 
+// A rectangle of pixels: its top-left corner, width and height.
+struct PageRect {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
 // Milliseconds on the page's clock (performance.now()).
 double PageNowMs();
 
@@ -15,10 +23,12 @@ double PageNowMs();
 // have caught up with the present.
 double PageWait();
 
-// Shows a frame: width by height RGBA pixels for the canvas, and for the test report the reading
-// it was painted for, the number of frames written so far and the console's cells as bytes.
-void PageShowFrame(const uint8_t* rgba, int width, int height, uint32_t reading, uint32_t written,
-                   const uint8_t* cells, int cellBytes);
+// Shows a frame: width by height RGBA pixels for the canvas, of which only those in changed differ
+// from the frame shown before (none when it is empty), and for the test report the reading it was
+// painted for, the number of frames written so far and the console's cells as bytes. The pixels
+// stay where they are for the life of the page.
+void PageShowFrame(const uint8_t* rgba, int width, int height, const PageRect* changed,
+                   uint32_t reading, uint32_t written, const uint8_t* cells, int cellBytes);
 
 // Sets the page's title.
 void PageSetTitle(const char* title);

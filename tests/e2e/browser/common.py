@@ -1,11 +1,15 @@
 """What the browser checks share: headless Chromium, the page's test report, the replay tool's
-frames and sound, a PNG decoder of the project's own, and the DevTools protocol over a pipe."""
+frames and sound, a PNG decoder of the project's own, the DevTools protocol over a pipe, and the
+checks that every engine passes."""
+import base64
 import fcntl
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zlib
 
 # Headless as root; without the background-networking flags Chromium's own connections fail on a
@@ -94,8 +98,8 @@ def png_rgba(path):
     width, height = int.from_bytes(chunks[b'IHDR'][:4], 'big'), int.from_bytes(
         chunks[b'IHDR'][4:8], 'big')
     depth, colour, interlace = chunks[b'IHDR'][8], chunks[b'IHDR'][9], chunks[b'IHDR'][12]
-    assert colour in (2, 3) and interlace == 0, (colour, interlace)
-    channels = 3 if colour == 2 else 1
+    assert colour in (2, 3, 6) and interlace == 0, (colour, interlace)
+    channels = {2: 3, 3: 1, 6: 4}[colour]
     step = max(1, channels * depth // 8)  # bytes per pixel, as the filters count them
     stride = (width * channels * depth + 7) // 8
     raw, rows, previous = zlib.decompress(idat), [], bytearray(stride)
@@ -120,6 +124,9 @@ def png_rgba(path):
         previous = row
     out = bytearray()
     for row in rows:
+        if colour == 6:
+            out += row
+            continue
         for x in range(width):
             if colour == 2:
                 out += row[3 * x:3 * x + 3] + b'\xff'
@@ -194,12 +201,143 @@ class DevTools:
         result = self.send('Runtime.evaluate', expression=expression, returnByValue=True)
         return result['result'].get('value')
 
-    def click(self, x, y):
+    def open(self, url):
+        self.send('Page.navigate', url='about:blank')
+        while self.evaluate('location.href') != 'about:blank':
+            time.sleep(0.05)
+        self.send('Page.navigate', url=url)
+
+    def click(self, element_id):
+        x, y = self.evaluate("(r => [r.left + r.width / 2, r.top + r.height / 2])"
+                             "(document.getElementById('%s').getBoundingClientRect())" % element_id)
         for kind in ('mousePressed', 'mouseReleased'):
             self.send('Input.dispatchMouseEvent', type=kind, x=x, y=y, button='left',
                       clickCount=1)
 
+    # The keys the checks press, as a keyboard sends them: code, key code and typed text.
+    KEYS = {' ': ('Space', 32, ' '), 'Enter': ('Enter', 13, '\r'), 'Tab': ('Tab', 9, ''),
+            'm': ('KeyM', 77, 'm'), 'p': ('KeyP', 80, 'p')}
+
+    def press(self, key):
+        """Presses and releases key on whatever has the focus."""
+        code, number, text = self.KEYS[key]
+        self.send('Input.dispatchKeyEvent', type='keyDown' if text else 'rawKeyDown', key=key,
+                  code=code, windowsVirtualKeyCode=number, text=text)
+        self.send('Input.dispatchKeyEvent', type='keyUp', key=key, code=code,
+                  windowsVirtualKeyCode=number)
+
+    def resize(self, width, height, ratio=1):
+        self.send('Emulation.setDeviceMetricsOverride', width=width, height=height,
+                  deviceScaleFactor=ratio, mobile=False)
+
+    def screenshot(self, path, clip=None):
+        """The page as shown, in device pixels; clip is a CSS pixel rectangle (x, y, w, h)."""
+        options = {'format': 'png'}
+        if clip:
+            options['clip'] = dict(zip(('x', 'y', 'width', 'height'), clip), scale=1)
+        with open(path, 'wb') as out:
+            out.write(base64.b64decode(self.send('Page.captureScreenshot', **options)['data']))
+
     def close(self):
         self.process.kill()
         self.process.wait()
-        subprocess.run(['rm', '-rf', self.user_dir])
+        # Its other processes may still be writing their last files as they end.
+        shutil.rmtree(self.user_dir, ignore_errors=True)
+        time.sleep(0.5)
+        shutil.rmtree(self.user_dir, ignore_errors=True)
+
+
+# The checks every engine passes, over a browser object with open, evaluate, click and close
+# (DevTools above, Firefox and WebKit in engines.py).
+REPORT = "(document.getElementById('report') || {}).textContent || ''"
+
+
+def report_when(browser, ready, what, seconds=30):
+    deadline = time.monotonic() + seconds
+    while True:
+        report = parse_report(browser.evaluate(REPORT))
+        if report and ready(report):
+            return report
+        if time.monotonic() > deadline:
+            report.pop('samples', None)
+            fail('%s within %d s; the report says %s' % (what, seconds, report))
+        time.sleep(0.05)
+
+
+def past(reading):
+    return lambda report: int(report.get('reading') or 0) > reading
+
+
+def open_waiting(browser, page, first_frame):
+    """Loads the page afresh with #report (the report written, nothing more) and checks that it
+    waits on its first frame with the start buttons."""
+    browser.open('file://%s#report' % page)
+    report_when(browser, lambda r: r.get('frames') == '1', 'no first frame')
+    time.sleep(1)  # long enough for a bounce, were the animation running
+    report = parse_report(browser.evaluate(REPORT))
+    buttons = browser.evaluate("[...document.querySelectorAll('#start button')]"
+                               ".map(b => b.offsetParent ? b.textContent : '')")
+    check(report['prompt'] == 'shown' and buttons == ['Start with sound', 'Start without sound'],
+          'the page shows the buttons "Start with sound" and "Start without sound"')
+    check(browser.evaluate('document.title') == 'Zorvendale', 'the title is Zorvendale')
+    check(report['started'] == 'no' and report['reading'] == '0' and report['frames'] == '1',
+          'before a start the page shows one frame, at reading 0, and goes no further')
+    check(report['canvas'] == first_frame, 'that frame is the replay tool\'s first frame')
+    check(report['audio'] == 'none' and report['writes'] == '' and report['plays'] == '',
+          'before a start no audio context exists and nothing was played')
+
+
+def check_started(browser, with_sound, first_bounce, how):
+    report = report_when(browser, past(first_bounce + 100), 'no floor bounce after ' + how)
+    check(report['started'] == 'yes' and report['prompt'] == 'hidden', how + ' starts it')
+    writes, plays = parse_events(report['writes']), parse_events(report['plays'])
+    check(writes[0][0] == first_bounce and writes[0][2] == 0,
+          'the device takes the first floor bounce, reading %d' % first_bounce)
+    if with_sound:
+        # Without a sound card some engines keep the context suspended; it exists all the same.
+        check(report['audio'] in ('running', 'suspended') and report['sound'] == 'on' and
+              plays and plays[0][0] == first_bounce,
+              'with sound: an audio context (%s) and a play at that bounce' % report['audio'])
+    else:
+        check(report['audio'] == 'none' and report['sound'] == 'off' and not plays,
+              'without sound: no audio context and no play')
+    return report
+
+
+def check_exact(report, replay, work):
+    """The report's last frame, canvas and sound against the replay tool's, for the readings 0 to
+    the last one the page advanced to."""
+    last = int(report['reading'] or -1)
+    check(report['written'] == str(last + 1),
+          'a frame written for each of the readings 0 to %d, and no other' % last)
+    frames = replay_frames(replay, last, work + '/last.png')
+    check(frames[-1][1] == str(last) and report['grid'] == frames[-1][9],
+          'the grid of reading %d is the replay tool\'s (hash %s)' % (last, report['grid']))
+    check(report['canvas'] == png_hash(work + '/last.png'),
+          'the canvas pixels are the replay tool\'s PNG of that frame')
+    sound = replay_sound(replay)
+    samples = [float(s) for s in report['samples'].split(',')]
+    check(samples == [(b - 128) / 128 for b in sound],
+          'the page plays the 4,800 bytes as (b - 128) / 128, channels interleaved')
+    bounces = bounce_readings(frames)
+    writes = parse_events(report['writes'])
+    check([w[0] for w in writes] == bounces,
+          'a waveOutWrite on each floor bounce of the replay, and no other: %s' % bounces)
+    accepted, sounding_until = [], float('-inf')
+    for reading, at, result in writes:
+        expected = 0 if at >= sounding_until else 33
+        if result != expected:
+            fail('the write at reading %d got %d, not %d' % (reading, result, expected))
+        if result == 0:
+            accepted.append(reading)
+            sounding_until = at + PLAY_MS
+    check(True, 'each write refused exactly while the play before it sounds (%.2f ms)' % PLAY_MS)
+    plays = [p[0] for p in parse_events(report['plays'])]
+    check(plays == accepted, 'a play started for each accepted write: %s' % accepted)
+
+
+def first_frame_and_bounce(replay, work):
+    """The replay tool's first frame's canvas hash and its first floor bounce's reading."""
+    first_bounce = bounce_readings(replay_frames(replay, 2000))[0]
+    replay_frames(replay, 0, work + '/first.png')
+    return png_hash(work + '/first.png'), first_bounce

@@ -1,4 +1,4 @@
-#include "frame_picture.h"
+#include "picture/cell_picture.h"
 
 #include <cstddef>
 
@@ -47,4 +47,20 @@ std::vector<uint8_t> RenderFrame(const CHAR_INFO* grid) {
         }
     }
     return pixels;
+}
+
+void DrawCellRgba(const CHAR_INFO& cell, int column, int row, uint8_t* frame) {
+    const auto glyph = static_cast<unsigned char>(cell.Char.AsciiChar);
+    for (int py = 0; py < CellHeightPx; ++py) {
+        const std::size_t line = static_cast<std::size_t>(row * CellHeightPx + py) * PictureWidth;
+        uint8_t* pixel =
+            frame + (line + static_cast<std::size_t>(column * CellWidthPx)) * RgbaBytes;
+        for (int px = 0; px < CellWidthPx; ++px, pixel += RgbaBytes) {
+            const Rgb& colour = ConsolePalette[CellPixel(glyph, cell.Attributes, px, py)];
+            pixel[0] = colour.r;
+            pixel[1] = colour.g;
+            pixel[2] = colour.b;
+            pixel[3] = 0xFF;
+        }
+    }
 }

@@ -1,6 +1,6 @@
-// Turns a frame's console cells into pixels the way a console with an 8 by 16 font shows them, so
-// that replays can be looked at as pictures. Only the glyphs the animation uses are drawn; every
-// other character, letters included, shows as its cell's background colour.
+// Turns a frame's console cells into pixels the way a console with an 8 by 16 font shows them: the
+// browser page's canvas, and the replay tool's pictures. Only the glyphs the animation uses are
+// drawn; every other character, letters included, shows as its cell's background colour.
 #pragma once
 
 #include <cstdint>
@@ -34,3 +34,9 @@ uint8_t CellPixel(unsigned char glyph, WORD attr, int px, int py);
 
 // Palette indices of the whole frame, PictureWidth by PictureHeight, row-major.
 std::vector<uint8_t> RenderFrame(const CHAR_INFO* grid);
+
+constexpr int RgbaBytes = 4;
+
+// Draws cell (column, row) into a whole frame of PictureWidth by PictureHeight RGBA pixels, opaque,
+// so that a frame can be brought up to date one changed cell at a time.
+void DrawCellRgba(const CHAR_INFO& cell, int column, int row, uint8_t* frame);
