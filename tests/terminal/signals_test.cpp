@@ -41,6 +41,10 @@ int64_t MonotonicNanoseconds() {
 int PauseTwice() {
     setpgid(0, 0); // a group of its own, with its parent outside: not orphaned, so it can stop
     signal(SIGTSTP, SIG_DFL);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     CatchSignals();
     int64_t paused = 0;
     for (int pause = 1; pause <= 2; ++pause) {
