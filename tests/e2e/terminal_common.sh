@@ -17,7 +17,6 @@ PANE_COLUMNS=80
 PANE_ROWS=45
 TMUX_CONFIG=/dev/null
 PICTURE_SCREEN=1 # the pane's alternate_on while the picture shows
-PICTURE_TITLE=Zorvendale # the pane's title while the picture shows
 FAILURES=0
 PROGRAM_ARGS=${PROGRAM_ARGS:-}
 
@@ -101,12 +100,12 @@ wait_for() {
 }
 
 # wait_for_picture SECONDS: true once the pane shows the alternate screen (or the main one, after
-# PICTURE_SCREEN=0) with PICTURE_TITLE as its title. The picture itself may come a little later:
-# the checks of it wait for it.
+# PICTURE_SCREEN=0) with the cursor hidden. The picture itself may come a little later: the checks
+# of it wait for it. (The title is no sign: the program sets it only where it is given back.)
 wait_for_picture() {
     tries=$(($1 * 50))
     while [ "$tries" -gt 0 ]; do
-        if [ "$(pane '#{alternate_on}#{pane_title}')" = "${PICTURE_SCREEN}${PICTURE_TITLE}" ]; then
+        if [ "$(pane '#{alternate_on}#{cursor_flag}')" = "${PICTURE_SCREEN}0" ]; then
             return 0
         fi
         sleep 0.02

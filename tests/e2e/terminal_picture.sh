@@ -3,8 +3,8 @@
 # an 80 by 45 pane, at half height in a lower one, the notice in a narrower one, filling one of its
 # own size without scrolling, and whole again after the pane is back to its first size; in 24-bit
 # colour where the terminal takes it, and through the DEC line-drawing set without a UTF-8 locale,
-# cut in a lower pane as no half blocks can be drawn. Under a TERM that does not give a title back
-# (st's), the title is left alone.
+# cut in a lower pane as no half blocks can be drawn. The title is set in tmux, and given back on
+# SIGTERM; under a TERM that does not give a title back (st's), it is left alone.
 # usage: terminal_picture.sh PROGRAM
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
@@ -38,7 +38,12 @@ if see indexed "16 colours"; then
 fi
 
 if see direct "direct colour" COLORTERM=truecolor; then
-    stop_seen "direct colour"
+    [ "$(pane '#{pane_title}')" = Zorvendale ] || fail "tmux: title is '$(pane '#{pane_title}')'"
+    kill -TERM "$(cat "$WORK/pid")"
+    expect_status 1 143 "direct colour"
+    check_given_back 1 "tmux, the title given back"
+    tmux -L "$SERVER" kill-server
+    rm -f "$WORK/pid" "$WORK/status.1"
 fi
 
 if see dec "no UTF-8" LANG=C LC_ALL=C; then
@@ -50,8 +55,8 @@ if see dec "no UTF-8" LANG=C LC_ALL=C; then
 fi
 
 rm -f "$WORK/bytes"
-PICTURE_TITLE=before-title
 if see indexed "TERM=st-256color" TERM=st-256color; then
+    [ "$(pane '#{pane_title}')" = before-title ] || fail "st: title is '$(pane '#{pane_title}')'"
     stop_seen "TERM=st-256color"
     grep -q -a -e "$(printf '\033')]2;Zorvendale" -e "$(printf '\033')\[22;0t" "$WORK/bytes" &&
         fail "TERM=st-256color: the title was saved or set"
