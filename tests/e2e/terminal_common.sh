@@ -1,7 +1,10 @@
 # Shared by the terminal end-to-end scripts: a private tmux server whose one pane runs a small
 # driver, which starts the program (recording its process id), records how it ended and prints a
-# line after it, so that the pane can be read while the program runs and after it has ended.
-# Sourced; expects PROGRAM to be set, and takes the program's arguments from PROGRAM_ARGS.
+# line after it, so that the pane can be read while the program runs and after it has ended; and
+# every byte the pane receives, kept in $WORK/bytes. Sourced; expects PROGRAM to be set, takes the
+# program's arguments from PROGRAM_ARGS, and the replay tool from REPLAY where a check needs it.
+# Nothing waits a fixed time for the program: the program's clock starts when it starts, and a
+# loaded machine shows what is due later, so every wait lasts until what it waits for is seen.
 
 set -u
 
@@ -65,6 +68,8 @@ DRIVER
 # start_pane RUNS [VAR=VALUE...]: a new tmux server running the driver, with the environment given.
 # The program is not told it runs in tmux unless KEEP_TMUX=1: it asks the pane which colours it
 # shows, as it asks a terminal, and tmux gives no answer that means direct colour.
+# The pane's bytes are piped to $WORK/bytes from the first, as tmux reads none before the command
+# that pipes them, which comes with the one that makes the pane.
 start_pane() {
     runs=$1
     shift
@@ -76,7 +81,8 @@ start_pane() {
     tmux -L "$SERVER" -f "$TMUX_CONFIG" new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
         env $unset_tmux LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" \
         PULSE_SERVER=unix:/nonexistent COLORTERM= "$@" \
-        sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS
+        sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS \; \
+        pipe-pane -o "cat >>'$WORK/bytes'"
 }
 
 # random_below N: a random whole number from 0 to N - 1.
@@ -99,18 +105,28 @@ wait_for() {
 }
 
 # wait_for_picture SECONDS: true once the pane shows the alternate screen (or the main one, after
-# PICTURE_SCREEN=0) with the title set.
+# PICTURE_SCREEN=0) with the cursor hidden. The picture itself may come a little later: the checks
+# of it wait for it. (The title is no sign: the program sets it only where it is given back.)
 wait_for_picture() {
-    tries=$(($1 * 20))
+    tries=$(($1 * 50))
     while [ "$tries" -gt 0 ]; do
-        if [ "$(pane '#{alternate_on}#{pane_title}')" = "${PICTURE_SCREEN}Zorvendale" ]; then
-            sleep 0.2 # the first frames
+        if [ "$(pane '#{alternate_on}#{cursor_flag}')" = "${PICTURE_SCREEN}0" ]; then
             return 0
         fi
-        sleep 0.05
+        sleep 0.02
         tries=$((tries - 1))
     done
     return 1
+}
+
+# until_seen SECONDS COMMAND...: runs COMMAND until it succeeds, for up to SECONDS; its status.
+until_seen() {
+    deadline=$(($(date +%s) + $1))
+    shift
+    until "$@"; do
+        [ "$(date +%s)" -ge "$deadline" ] && return 1
+        sleep 0.05
+    done
 }
 
 # start_seen LABEL [VAR=VALUE...]: starts the program once in a new pane with the environment
@@ -135,30 +151,114 @@ stop_seen() {
     rm -f "$WORK/pid" "$WORK/status.1"
 }
 
-# check_picture MODE LABEL: the pane shows the whole picture, drawn for MODE.
-check_picture() {
+# shows_picture MODE: the pane shows the whole picture, drawn for MODE; why not in picture.log.
+shows_picture() {
     tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
-    if ! python3 "$HERE/terminal_picture.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" \
-        >"$WORK/picture.log"; then
+    python3 "$HERE/terminal_picture.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" \
+        >"$WORK/picture.log"
+}
+
+# check_picture MODE LABEL: the pane shows the whole picture, drawn for MODE, within 10 s (after a
+# start or a resize, the program draws it at its next update).
+check_picture() {
+    if ! until_seen 10 shows_picture "$1"; then
         fail "$2: picture not right"
         sed 's/^/    /' "$WORK/picture.log"
     fi
 }
 
-# check_form FORM COLOURS LABEL [FRAME]: the pane shows the picture in FORM (half, cut or notice;
-# see terminal_small.py), cell for cell as FRAME from the replay tool has it where one is given.
-check_form() {
+# shows_form FORM COLOURS [FRAME]: the pane shows the picture in FORM (half, cut or notice; see
+# terminal_small.py), cell for cell as FRAME from the replay tool has it where one is given.
+shows_form() {
     tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
-    if ! python3 "$HERE/terminal_small.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" "$2" \
-        ${4:+"$4"} >"$WORK/form.log"; then
+    python3 "$HERE/terminal_small.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" "$1" "$2" \
+        ${3:+"$3"} >"$WORK/form.log"
+}
+
+# check_form FORM COLOURS LABEL [FRAME]: shows_form within 10 s.
+check_form() {
+    if ! until_seen 10 shows_form "$1" "$2" ${4:+"$4"}; then
         fail "$3: not the $1 form"
         sed 's/^/    /' "$WORK/form.log"
     fi
 }
 
-# wait_for_text TEXT: waits up to a second for the pane to show TEXT.
+# now_ms: the time, in milliseconds.
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# replay_readings LAST: the replay tool's frame lines for the readings 0 to LAST, in
+# $WORK/readings, as the program is handed them one by one.
+replay_readings() {
+    seq 0 "$1" | "$REPLAY" >"$WORK/readings" || fail "the replay tool failed"
+}
+
+# shown_readings: sets SHOWN_FIRST and SHOWN_LAST to the first and last reading whose frame the
+# 80 by 45 pane shows, in 16 colours (see terminal_reading.py), and SHOWN_BEFORE and SHOWN_AFTER to
+# the times (now_ms) just before and after it was read; false when it shows none of them.
+shown_readings() {
+    SHOWN_BEFORE=$(now_ms)
+    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
+    SHOWN_AFTER=$(now_ms)
+    readings_in "$WORK/capture"
+}
+
+# readings_in CAPTURE: shown_readings for a pane captured before, leaving the times alone.
+readings_in() {
+    set -- $(python3 "$HERE/terminal_reading.py" "$1" "$PANE_COLUMNS" "$PANE_ROWS" \
+        "$WORK/readings" 2>"$WORK/reading.log")
+    [ $# -eq 2 ] && SHOWN_FIRST=$1 SHOWN_LAST=$2
+}
+
+# shows_reading_from READING: the pane shows the frame of READING or a later one.
+shows_reading_from() {
+    shown_readings && [ "$SHOWN_LAST" -ge "$1" ]
+}
+
+# check_updates LABEL: in what the pane received, every update of the picture is bracketed by
+# synchronized output (CSI ?2026h ... CSI ?2026l), one at a time, with nothing of the picture
+# outside; each restoring sequence (from its CAN on) first ends any update left open; and none is
+# left open at the end.
+check_updates() {
+    if ! python3 -B - "$WORK/bytes" >"$WORK/updates.log" <<'CHECK'
+import re
+import sys
+data = open(sys.argv[1], "rb").read()
+BEGIN, END, CAN = b"\x1b[?2026h", b"\x1b[?2026l", b"\x18"
+# What may come outside an update: entering and leaving, the title, the cursor, the question of
+# the colours the terminal shows, the driver's lines.
+ALLOWED = re.compile(rb"\x1b\[\?(1049|7|25)[hl]|\x1b\[2[23];0t|\x1b\]2;[^\x07]*\x07|"
+                     rb"\x1b\[0m|\x1b\(B|\x1b\[38;2;1;2;3m\x1bP\$qm\x1b\\\x1b\[c\x1b\[m")
+faults, inside, updates, at = [], False, 0, 0
+for mark in re.finditer(rb"\x1b\[\?2026[hl]|\x18", data):
+    outside = ALLOWED.sub(b"", data[at:mark.start()])
+    if not inside and b"\x1b" in outside:
+        faults.append(f"picture bytes outside an update: {outside[:60]!r}")
+    if mark.group() == BEGIN:
+        if inside:
+            faults.append(f"an update begun inside another at byte {mark.start()}")
+        inside, updates = True, updates + 1
+    elif mark.group() == CAN and not data.startswith(CAN + END, mark.start()):
+        faults.append(f"a restoring sequence that does not end the update at byte {mark.start()}")
+    else:
+        inside = False
+    at = mark.end()
+if inside:
+    faults.append("the last update was never ended")
+if updates == 0:
+    faults.append("no update bracketed at all")
+print("\n".join(faults[:5]))
+sys.exit(1 if faults else 0)
+CHECK
+    then
+        fail "$1: $(cat "$WORK/updates.log")"
+    fi
+}
+
+# wait_for_text TEXT: waits up to 10 s for the pane to show TEXT.
 wait_for_text() {
-    tries=50
+    tries=500
     while ! tmux -L "$SERVER" capture-pane -p | grep -qF "$1" && [ $tries -gt 0 ]; do
         sleep 0.02
         tries=$((tries - 1))

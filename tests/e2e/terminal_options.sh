@@ -1,7 +1,8 @@
 #!/bin/sh
-# The terminal program's command line and keys: --help, --version, a refused option or argument;
-# --silent running without any sound device; other keys doing nothing, unechoed; q ending it with
-# status 0 and the terminal given back as on a signal.
+# The terminal program's command line and keys: --help, --version, a refused option or argument,
+# each with its own wording; --silent running without any sound device; other keys doing nothing,
+# unechoed; q ending it with status 0, the terminal given back as on a signal and every update
+# the terminal was sent whole.
 # usage: terminal_options.sh PROGRAM VERSION
 PROGRAM=$1
 VERSION=$2
@@ -15,19 +16,17 @@ run_plain() {
     status=$?
 }
 
-# expect_refusal LABEL NAMED ARGS...: status 2, nothing on stdout, one line on stderr naming
-# NAMED and pointing to --help.
+# expect_refusal LABEL REFUSAL ARGS...: status 2, nothing on stdout, and on stderr the one line
+# "zorvendale: REFUSAL (see zorvendale --help)".
 expect_refusal() {
-    named=$2
+    refusal=$2
     label=$1
     shift 2
     run_plain "$label" "$@"
     [ "$status" = 2 ] || fail "$label: exit status $status, not 2"
     [ -s "$WORK/out" ] && fail "$label: wrote to standard output"
-    if [ "$(wc -l <"$WORK/err")" -ne 1 ] || ! grep -q '^zorvendale: .*--help' "$WORK/err"; then
-        fail "$label: standard error is not one line pointing to --help: $(cat "$WORK/err")"
-    fi
-    grep -q -F -- "'$named'" "$WORK/err" || fail "$label: the error does not name '$named'"
+    [ "$(cat "$WORK/err")" = "zorvendale: $refusal (see zorvendale --help)" ] ||
+        fail "$label: standard error is not the one line '$refusal': $(cat "$WORK/err")"
 }
 
 run_plain "--help" --help
@@ -44,12 +43,13 @@ run_plain "--version" --version
 [ "$status" = 0 ] || fail "--version: exit status $status"
 [ "$(cat "$WORK/out")" = "zorvendale $VERSION" ] || fail "--version: '$(cat "$WORK/out")'"
 
-expect_refusal "unknown long option" --bogus --bogus=1
-expect_refusal "unknown short option" -x -sx
-expect_refusal "value to an option that takes none" --silent --silent=yes
-expect_refusal "stray argument" stray -s stray
-expect_refusal "colours neither direct nor 16" 256 --colours=256
-expect_refusal "colours without a value" --colours -s --colours
+expect_refusal "unknown long option" "unknown option '--bogus'" --bogus=1
+expect_refusal "unknown short option" "unknown option '-x'" -sx
+expect_refusal "value to an option that takes none" "option '--silent' takes no value" --silent=yes
+expect_refusal "stray argument" "unexpected argument 'stray'" -s stray
+expect_refusal "colours neither direct nor 16" "--colours takes direct or 16, not '256'" \
+    --colours=256
+expect_refusal "colours without a value" "option '--colours' needs a value" -s --colours
 
 # --silent with no sound device at all, then a key that must do nothing, then q.
 : >"$WORK/no-devices.conf"
@@ -61,12 +61,19 @@ if wait_for_picture 10; then
         tmux -L "$SERVER" send-keys x
         tmux -L "$SERVER" capture-pane -p | grep -q x && fail "x: echoed on the pane"
     done
-    sleep 0.3
+    # The keys are looked for right after each update: two updates after the x reached the pane,
+    # the program has looked at it.
+    for update in 1 2; do
+        tmux -L "$SERVER" capture-pane -p -e >"$WORK/before-update"
+        until_seen 10 sh -c '! tmux -L "$1" capture-pane -p -e | cmp -s - "$2"' sh "$SERVER" \
+            "$WORK/before-update" || fail "x: the picture stopped moving"
+    done
     [ -e "$WORK/status.1" ] && fail "x: the program ended"
     check_picture indexed "--silent, after typing x"
     tmux -L "$SERVER" send-keys q
     expect_status 1 0 "q"
     check_restored 1 "q"
+    check_updates "q"
     stray=$(tmux -L "$SERVER" capture-pane -p | grep -v -e '^before-start 1$' -e '^after-exit 1$' -e '^$')
     [ -n "$stray" ] && fail "after q: the pane shows more than the driver's lines: $stray"
 else

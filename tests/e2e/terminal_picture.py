@@ -12,7 +12,7 @@ import sys
 
 COLUMNS, ROWS = 60, 40
 FLOOR_ROW, GRID = 34, 4
-BLOCK, SHADE, CROSS, ACROSS, DOWN = "\u2588", "\u2592", "\u253c", "\u2500", "\u2502"
+SHADE, CROSS, ACROSS, DOWN = "\u2592", "\u253c", "\u2500", "\u2502"
 DEC_LINES = {"q": ACROSS, "x": DOWN, "n": CROSS, "a": SHADE}
 
 # Console colours as the pane reports them: a terminal number (red 1, green 2, blue 4, bright
@@ -77,7 +77,7 @@ def name_cell(cell, mode):
     glyph, fg, bg = cell
     table = DIRECT if mode == "direct" else INDEXED
     fg_name, bg_name = name_colour(fg, table), name_colour(bg, table)
-    filled = glyph == BLOCK or (mode == "dec" and glyph == " ")
+    filled = glyph == " "
     if filled and fg_name in ("gray",) + BALL_COLOURS and bg_name == fg_name:
         return fg_name
     if glyph in (SHADE, CROSS, ACROSS, DOWN) and fg_name == "magenta" and bg_name == "gray":

@@ -3,7 +3,8 @@
 # an 80 by 45 pane, at half height in a lower one, the notice in a narrower one, filling one of its
 # own size without scrolling, and whole again after the pane is back to its first size; in 24-bit
 # colour where the terminal takes it, and through the DEC line-drawing set without a UTF-8 locale,
-# cut in a lower pane as no half blocks can be drawn.
+# cut in a lower pane as no half blocks can be drawn. The title is set in tmux, and given back on
+# SIGTERM; under a TERM that does not give a title back (st's), it is left alone.
 # usage: terminal_picture.sh PROGRAM
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
@@ -22,30 +23,32 @@ if see indexed "16 colours"; then
     # Narrower than the picture: the notice alone, on two lines.
     PANE_COLUMNS=50 PANE_ROWS=30
     tmux -L "$SERVER" resize-window -x 50 -y 30
-    sleep 0.3
     check_form notice indexed "50x30 pane"
     PANE_COLUMNS=70 PANE_ROWS=30
     tmux -L "$SERVER" resize-window -x 70 -y 30
-    sleep 0.3
     check_form half indexed "70x30 pane"
     # Exactly the picture's size: the last cell is drawn, and nothing scrolls.
     PANE_COLUMNS=60 PANE_ROWS=40
     tmux -L "$SERVER" resize-window -x 60 -y 40
-    sleep 0.3
     check_picture indexed "60x40 pane"
     PANE_COLUMNS=80 PANE_ROWS=45
     tmux -L "$SERVER" resize-window -x 80 -y 45
-    sleep 0.3
     check_picture indexed "after resizes smaller and back"
     stop_seen "16 colours"
 fi
 
+# In a tmux pane, which gives the title back, the title is set, and given back on SIGTERM.
+KEEP_TMUX=1
 if see direct "direct colour" COLORTERM=truecolor; then
-    stop_seen "direct colour"
+    [ "$(pane '#{pane_title}')" = Zorvendale ] || fail "tmux: title is '$(pane '#{pane_title}')'"
+    kill -TERM "$(cat "$WORK/pid")"
+    expect_status 1 143 "direct colour"
+    check_given_back 1 "tmux, the title given back"
+    tmux -L "$SERVER" kill-server
+    rm -f "$WORK/pid" "$WORK/status.1"
 fi
 
 # Told it runs in tmux, it sends direct colour without asking; told to, the 16 colours anyway.
-KEEP_TMUX=1
 if see direct "inside tmux"; then
     stop_seen "inside tmux"
 fi
@@ -70,10 +73,17 @@ KEEP_TMUX=0
 if see dec "no UTF-8" LANG=C LC_ALL=C; then
     PANE_COLUMNS=70 PANE_ROWS=30
     tmux -L "$SERVER" resize-window -x 70 -y 30
-    sleep 0.3
     check_form cut dec "no UTF-8, 70x30 pane"
     PANE_COLUMNS=80 PANE_ROWS=45
     stop_seen "no UTF-8"
+fi
+
+rm -f "$WORK/bytes"
+if see indexed "TERM=st-256color" TERM=st-256color; then
+    [ "$(pane '#{pane_title}')" = before-title ] || fail "st: title is '$(pane '#{pane_title}')'"
+    stop_seen "TERM=st-256color"
+    grep -q -a -e "$(printf '\033')]2;Zorvendale" -e "$(printf '\033')\[22;0t" "$WORK/bytes" &&
+        fail "TERM=st-256color: the title was saved or set"
 fi
 
 finish

@@ -15,7 +15,6 @@ if wait_for_picture 10; then
         count=$((count + 1))
     done
     tmux -L "$SERVER" resize-window -x "$PANE_COLUMNS" -y "$PANE_ROWS"
-    sleep 0.5
     if kill -0 "$(cat "$WORK/pid")" 2>/dev/null; then
         check_picture indexed "after 50 resizes"
         kill -s TERM "$(cat "$WORK/pid")"

@@ -1,13 +1,16 @@
 #!/bin/sh
 # Ending the program by each signal that may end it: the pane is given back as it was (main screen,
 # cursor shown, title back, no colour carried over), the exit status is the signal's, and the
-# sound captured so far is whole bounce sounds. No colour is carried over on a terminal without an
-# alternate screen either, where nothing else puts the colours back.
-# usage: terminal_signals.sh PROGRAM
-PROGRAM=$1
+# sound captured so far is whole bounce sounds; every update the pane received was whole, and the
+# way out ended any update left open. No colour is carried over on a terminal without an alternate
+# screen either, where nothing else puts the colours back.
+# usage: terminal_signals.sh PROGRAM REPLAY
+PROGRAM=$1 REPLAY=$2
 . "$(dirname "$0")/terminal_common.sh"
 
 BOUNCE_BYTES=4800
+replay_readings 3000
+first_bounce=$(awk '$8 == 1 {print $2; exit}' "$WORK/readings")
 start_pane 4
 run=1
 for signal in TERM:143 INT:130 HUP:129 QUIT:131; do
@@ -16,7 +19,10 @@ for signal in TERM:143 INT:130 HUP:129 QUIT:131; do
         fail "SIG$name: no picture within 10 s"
         break
     fi
-    sleep 1.3 # past the first floor bounce
+    # The bounce is played with its frame, before the pane can show it.
+    if ! until_seen 20 shows_reading_from "$first_bounce"; then
+        fail "SIG$name: the pane never showed the first floor bounce (reading $first_bounce)"
+    fi
     kill -s "$name" "$(cat "$WORK/pid")"
     expect_status "$run" "${signal#*:}" "SIG$name"
     check_restored "$run" "SIG$name"
@@ -27,6 +33,7 @@ for signal in TERM:143 INT:130 HUP:129 QUIT:131; do
     touch "$WORK/go.$run"
     run=$((run + 1))
 done
+check_updates "four signals"
 
 # tmux's alternate-screen option off: the picture is drawn over the main screen, and the line after
 # the exit is printed where the drawing stopped, over the picture. A wider pane keeps it on one row.

@@ -17,12 +17,13 @@ usage: terminal_small.py CAPTURE PANE_COLUMNS PANE_ROWS half|cut|notice indexed|
 import sys
 import textwrap
 
-from terminal_picture import BLOCK, CROSS, ACROSS, DOWN, SHADE, parse_lines
+from terminal_picture import CROSS, ACROSS, DOWN, SHADE, parse_lines
 
 COLUMNS, ROWS = 60, 40
 UPPER_HALF = "\u2580"
 DRAWN = "any cell of the picture"
-GLYPHS = {0xDB: BLOCK, 0xB1: SHADE, 0xC5: CROSS, 0xC4: ACROSS, 0xB3: DOWN}
+# A full block shows as a space on its colour.
+GLYPHS = {0xDB: " ", 0xB1: SHADE, 0xC5: CROSS, 0xC4: ACROSS, 0xB3: DOWN}
 BLANKS = (0x00, 0x20, 0xFF)
 
 # The classic console palette, by console colour index (blue 1, green 2, red 4, intensity 8), and
@@ -57,12 +58,12 @@ def half_colour(cell, colours):
 
 
 def whole_cell(cell, colours):
-    """A picture cell drawn as itself; without UTF-8 a full block is a space in its colour."""
+    """A picture cell drawn as itself; a full block is a space in its colour."""
     code, attribute = cell
     if code not in GLYPHS:
         raise ValueError(f"no glyph known for code {code:#04x}")
     foreground, background = colour(attribute & 15, colours), colour(attribute >> 4, colours)
-    if colours == "dec" and code == 0xDB:
+    if code == 0xDB:
         return (" ", foreground, foreground)
     return (GLYPHS[code], foreground, background)
 

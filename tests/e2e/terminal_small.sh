@@ -23,7 +23,6 @@ see_frozen() {
 resize() {
     PANE_COLUMNS=$1 PANE_ROWS=$2
     tmux -L "$SERVER" resize-window -x "$1" -y "$2"
-    sleep 0.3
 }
 
 # With the clock stopped no frame comes after the first, so after a resize the terminal is brought

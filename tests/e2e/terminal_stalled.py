@@ -2,9 +2,9 @@
 """A terminal that stops reading (a stalled connection): the program's writes block once the
 terminal's buffer is full, yet SIGTERM still ends it, with SIGTERM's status, within a few seconds;
 and once the terminal reads again, it gets the restoring sequence with none of the picture that was
-still queued in front of it. Run twice: with the buffer as the program filled it, and topped up to
-the last byte while the program is stopped, so that only dropping the queued picture makes room for
-the restoring sequence.
+still queued in front of it, and the restoring sequence first ends the update the write left open.
+Run twice: with the buffer as the program filled it, and topped up to the last byte while the
+program is stopped, so that only dropping the queued picture makes room for the restoring sequence.
 
 usage: terminal_stalled.py PROGRAM
 """
@@ -19,6 +19,8 @@ import time
 
 LEAVE_ALTERNATE_SCREEN = b"\x1b[?1049l"
 RESTORE_START = b"\x18"  # the restoring sequence's first byte, never part of a picture
+END_UPDATE = b"\x1b[?2026l"
+WRITE_SYSCALLS = ("1", "64")  # write's number on x86-64 and on arm64
 FILLER = b"#"  # never part of a picture either
 # What the master's line discipline took in before the stall: out of reach of any flush on the
 # program's side.
@@ -41,9 +43,24 @@ def main():
     return 1 if faults else 0
 
 
-def stopped(pid):
+def state(pid):
     with open(f"/proc/{pid}/stat", encoding="ascii") as f:
-        return f.read().rsplit(")", 1)[1].split()[0] == "T"
+        return f.read().rsplit(")", 1)[1].split()[0]
+
+
+def stopped(pid):
+    return state(pid) == "T"
+
+
+# True once the program sleeps in a write: the terminal's buffer is full. Within 10 s.
+def wait_blocked(pid):
+    for _ in range(1000):
+        with open(f"/proc/{pid}/syscall", encoding="ascii") as f:
+            in_write = f.read().split()[0] in WRITE_SYSCALLS
+        if in_write and state(pid) == "S":
+            return True
+        time.sleep(0.01)
+    return False
 
 
 # Writes the filler until the terminal takes no more, with the program stopped outside its write.
@@ -70,10 +87,12 @@ def run(program, alsa_config, topped_up):
         os.setsid()
         fcntl.ioctl(0, termios.TIOCSCTTY, 0)
 
-    env = dict(os.environ, LANG="C.UTF-8", ALSA_CONFIG_PATH=alsa_config)
+    env = dict(os.environ, LANG="C.UTF-8", TERM="xterm", ALSA_CONFIG_PATH=alsa_config)
     child = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, env=env,
                              preexec_fn=take_terminal)
-    time.sleep(2.5)  # start-up, then frames until the unread buffer is full
+    faults = []
+    if not wait_blocked(child.pid):
+        faults.append("the program never filled the terminal's buffer within 10 s")
     if topped_up:
         top_up(child, slave)
     os.close(slave)
@@ -87,8 +106,7 @@ def run(program, alsa_config, topped_up):
         child.kill()
         child.wait()
         os.close(master)
-        return ["still running 10 s after SIGTERM on a stalled terminal"]
-    faults = []
+        return faults + ["still running 10 s after SIGTERM on a stalled terminal"]
     if status != -signal.SIGTERM:
         faults.append(f"status {status}, not killed by SIGTERM")
     if time.monotonic() - start > 3:
@@ -106,6 +124,8 @@ def run(program, alsa_config, topped_up):
         faults.append("the restoring sequence never arrived")
     elif restore > MASTER_HOLDS or FILLER in output:
         faults.append(f"queued output arrived before the restoring sequence ({restore} bytes)")
+    elif not output.startswith(RESTORE_START + END_UPDATE, restore):
+        faults.append("the restoring sequence does not first end the update left open")
     return faults
 
 

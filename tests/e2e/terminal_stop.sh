@@ -1,11 +1,18 @@
 #!/bin/sh
-# Ctrl-Z and fg, typed at an interactive shell in the pane: while stopped, the program has given the
-# terminal back as it was; on going on, it has taken it again and shows the whole picture, the
-# ball still in it however long the pause (the animation goes on where it was); a SIGTERM then
-# still gives it back.
-# usage: terminal_stop.sh PROGRAM
-PROGRAM=$1
+# Ctrl-Z and fg, twice, typed at an interactive shell in the pane: while stopped, the program has
+# given the terminal back as it was; on going on, it has taken it again and shows the picture
+# where the pause left off: a frame of the readings from the one shown before Ctrl-Z on, no later
+# than the time the program measurably ran since then allows, with the pause left out; a SIGTERM
+# then still gives it back. The program's clock runs at a twentieth of real time (the preloaded
+# clock library), so that what the program ran, as measured from outside, is a few of its
+# milliseconds, while a pause counted in would be a hundred.
+# usage: terminal_stop.sh PROGRAM REPLAY CLOCK_LIBRARY
+PROGRAM=$1 REPLAY=$2 CLOCK_LIBRARY=$3
 . "$(dirname "$0")/terminal_common.sh"
+
+PAUSE=2   # real seconds
+SLOWER=20 # the clock's slowing
+UPDATE=17 # the program's milliseconds: the frame shown may be that far behind its reading
 
 # given_back LABEL: the pane is as before the program started.
 given_back() {
@@ -18,33 +25,70 @@ given_back() {
 
 # wait_for_screen ALTERNATE: true once the pane's alternate screen is on (1) or off (0).
 wait_for_screen() {
-    tries=100
+    tries=500
     while [ "$(pane '#{alternate_on}')" != "$1" ] && [ "$tries" -gt 0 ]; do
-        sleep 0.05
+        sleep 0.01
         tries=$((tries - 1))
     done
 }
 
+# wait_for_stop: true once the program is stopped, looked for every 10 ms.
+wait_for_stop() {
+    tries=1000
+    until grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status"; do
+        [ "$tries" -eq 0 ] && return 1
+        sleep 0.01
+        tries=$((tries - 1))
+    done
+}
+
+# pause N: Ctrl-Z, a pause, fg; then the frame shown must be one of the readings the program can
+# have reached: from the first with the frame shown before Ctrl-Z to the last with it, plus the
+# time it ran between that sighting and the stop, and between fg and the sighting after it. The
+# pane is read once more just before Ctrl-Z, and that sighting counts when it holds a whole frame.
+pause() {
+    until_seen 10 shown_readings || fail "pause $1: no whole frame shown before it"
+    last_seen=$(now_ms)
+    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture.last"
+    tmux -L "$SERVER" send-keys C-z
+    wait_for_stop || fail "pause $1: Ctrl-Z did not stop it"
+    ran=$(now_ms)
+    readings_in "$WORK/capture.last" && SHOWN_BEFORE=$last_seen
+    before_first=$SHOWN_FIRST before_last=$SHOWN_LAST
+    ran=$((ran - SHOWN_BEFORE))
+    wait_for_screen 0
+    given_back "pause $1, stopped"
+    sleep "$PAUSE"
+
+    resumed=$(now_ms)
+    tmux -L "$SERVER" send-keys fg Enter
+    wait_for_picture 5 || fail "pause $1: no picture after fg"
+    until_seen 10 shown_readings || fail "pause $1: no whole frame shown after fg"
+    ran=$((ran + SHOWN_AFTER - resumed))
+    [ "$(pane '#{cursor_flag}')" = 0 ] || fail "pause $1: cursor shown over the picture after fg"
+    latest=$((before_last + (ran + SLOWER - 1) / SLOWER + UPDATE))
+    if [ "$SHOWN_LAST" -lt "$before_first" ] || [ "$SHOWN_FIRST" -gt "$latest" ]; then
+        fail "pause $1: after fg the frame of readings $SHOWN_FIRST to $SHOWN_LAST, not within \
+$before_first to $latest (the frame before Ctrl-Z, and $ran ms that it ran)"
+    fi
+}
+
+replay_readings 3000
 STARTS=$((STARTS + 1))
 SERVER=$SERVER_BASE-$STARTS
 tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
-    env -u TMUX LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" COLORTERM= PS1='$ ' sh -i
-sleep 0.3
+    env -u TMUX LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" COLORTERM= PS1='$ ' \
+    LD_PRELOAD="$CLOCK_LIBRARY" ZORVENDALE_CLOCK_RATE=$(echo "1 / $SLOWER" | bc -l) \
+    ASAN_OPTIONS=verify_asan_link_order=0 sh -i
+until_seen 10 sh -c 'tmux -L "$1" capture-pane -p | grep -q "^[$]"' sh "$SERVER" ||
+    fail "no shell prompt"
 tmux -L "$SERVER" send-keys "printf '\\033]2;before-title\\007'; stty -g >$WORK/settings; \
 sh -c 'echo \$\$ >$WORK/pid.new && mv $WORK/pid.new $WORK/pid && exec $PROGRAM'" Enter
 
 if wait_for_picture 10; then
-    tmux -L "$SERVER" send-keys C-z
-    wait_for_screen 0
-    grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status" || fail "Ctrl-Z did not stop it"
-    given_back "stopped"
-    sleep 5 # long enough to throw the ball far out of the picture, were the pause counted
-
-    tmux -L "$SERVER" send-keys fg Enter
-    wait_for_picture 5 || fail "no picture after fg"
-    [ "$(pane '#{cursor_flag}')" = 0 ] || fail "after fg: cursor shown over the picture"
-    check_picture indexed "after fg"
-
+    pause 1
+    pause 2
+    check_picture indexed "after two pauses"
     kill -s TERM "$(cat "$WORK/pid")"
     wait_for_screen 0
     given_back "SIGTERM after fg"

@@ -1,6 +1,8 @@
-// The terminal program's idling between millisecond readings, run against the real front end on a
-// simulated machine: it keeps one frame per reading, never changes a reading the scene is advanced
-// with, and leaves the loop at most a couple of passes per millisecond instead of spinning.
+// The terminal program's pace, run against the real front end on a simulated machine whose counter
+// takes the pacer's turns as the Linux counter does: every millisecond reading reaches the loop
+// once, in order, its frame the model's and its play at the model's bounce; between updates of the
+// terminal, which come at the update rate with the latest frame due, the loop idles; and a backlog
+// beyond the cap is dropped rather than raced through.
 #include "program_run.h"
 
 #include "animation/raster.h"
@@ -17,40 +19,53 @@ using record::state;
 
 namespace {
 
-constexpr int64_t TicksPerMs = PacerTicksPerMs;
+constexpr int64_t Ms = PacerNanosecondsPerMs;
+constexpr int64_t Second = 1000 * Ms;
+constexpr int64_t Interval = UpdateNanoseconds;
 
-// A machine whose passes cost time: a pass that made a frame costs frameTicks, any other pass
-// emptyTicks; an idle ends wakeTicks late, or part-way through when a key or signal comes.
+// A machine whose passes cost time: passTime tells what a pass costs, given whether it made a
+// frame; idleLength how long an idle asked for lasts (late, or cut short by a key or a signal).
 struct Machine {
     std::mt19937_64 random{9};
-    int64_t now = 0x1'2345'6789LL; // any start; the clock counts from its first read
-    int64_t base = -1;
+    int64_t start = 0x1'2345'6789LL; // any start; the clock counts from its first read
+    int64_t now = start;
     Pacer pacer{};
     bool framed = false; // a frame was presented since the last read
     int64_t reads = 0;
     int64_t idles = 0;
-    int64_t idleTicks = 0;
-    std::vector<uint32_t> frameReadings;
-    std::function<int64_t(bool framed)> passTicks;
+    int64_t idlesLeft = -1;       // stops the run at 0; -1 never
+    int64_t handed = -1;          // the last reading handed out
+    int64_t presented = -1;       // the reading of the last frame written to the console
+    std::vector<int64_t> shown;   // the reading of the frame each update sent the terminal
+    std::vector<int64_t> shownAt; // and when
+    std::function<int64_t(bool framed)> passTime;
     std::function<int64_t(int64_t idle)> idleLength;
 
     int64_t Read() {
         if (reads++ > 0) {
-            now += passTicks(framed);
+            now += passTime(framed);
         }
         framed = false;
-        const int64_t idle = IdleBefore(pacer, now);
-        if (idle > 0) {
-            const int64_t slept = idleLength(idle);
-            now += slept;
-            idleTicks += slept;
+        for (;;) {
+            const PacerTurn turn = TakeTurn(pacer, now);
+            if (turn.update && presented >= 0 && (shown.empty() || presented != shown.back())) {
+                shown.push_back(presented);
+                shownAt.push_back(now);
+            }
+            if (turn.reading >= 0) {
+                handed = turn.reading;
+                return handed;
+            }
+            if (idlesLeft-- == 0) {
+                throw record::Stop{};
+            }
+            now += idleLength(turn.idle);
             ++idles;
         }
-        NoteRead(pacer, now);
-        if (base < 0) {
-            base = now;
-        }
-        return now;
+    }
+
+    int64_t Between(int64_t low, int64_t high) {
+        return low + static_cast<int64_t>(random() % static_cast<uint64_t>(high - low + 1));
     }
 };
 
@@ -59,113 +74,204 @@ class Idle : public ::testing::Test {
     void SetUp() override { record::Reset(); }
     void TearDown() override { record::Reset(); }
 
-    // Runs the program on the machine until the clock has run for ms milliseconds, checking every
-    // frame against a replay of the reading the simulated clock gave for it.
-    void Run(Machine& machine, int64_t ms) {
+    // Runs the program on the machine until it has been handed the reading last, checking that
+    // the readings come 0, 1, 2, ... each once, every frame against the model's for its reading,
+    // and that a play comes with the frame of each bounce and no other.
+    static void Run(Machine& machine, int64_t last) {
+        state.frequency = 1000;
         state.logLoopCalls = false;
         state.nextCounter = [&] { return machine.Read(); };
         Scene scene;
         InitScene(scene);
         CHAR_INFO expected[CellCount] = {};
+        size_t plays = 0;
         state.onWrite = [&](const record::ConsoleWrite& write) {
-            const auto reading = static_cast<uint32_t>((machine.now - machine.base) / TicksPerMs);
-            ASSERT_TRUE(machine.frameReadings.empty() || reading != machine.frameReadings.back())
-                << "a second frame for reading " << reading;
-            machine.frameReadings.push_back(reading);
-            machine.framed = true;
-            const MotionResult motion = AdvanceScene(scene, reading);
+            const int64_t reading = machine.handed;
+            const MotionResult motion = AdvanceScene(scene, static_cast<uint32_t>(reading));
             PaintFrame(scene, motion.phase, expected);
-            for (int c = 0; c < CellCount; ++c) {
-                const CHAR_INFO& got = write.cells[static_cast<size_t>(c)];
-                ASSERT_EQ(got.Char.AsciiChar, expected[c].Char.AsciiChar) << "reading " << reading;
-                ASSERT_EQ(got.Attributes, expected[c].Attributes) << "reading " << reading;
+            const bool played = state.plays > plays;
+            plays = state.plays;
+            // The first fault ends the run: every frame after it would differ too.
+            if (reading != machine.presented + 1 || played != motion.floorBounce ||
+                !SameCells(write, expected)) {
+                ADD_FAILURE() << "reading " << reading << " after " << machine.presented
+                              << (played != motion.floorBounce ? ": not played as the model" : "")
+                              << (SameCells(write, expected) ? "" : ": not the model's frame");
+                throw record::Stop{};
             }
-            if (machine.now - machine.base >= ms * TicksPerMs) {
+            machine.presented = reading;
+            machine.framed = true;
+            if (reading >= last) {
                 throw record::Stop{};
             }
         };
         ASSERT_TRUE(RunProgram().stopped);
+        ASSERT_EQ(machine.presented, last);
     }
 
-    static int64_t Between(Machine& machine, int64_t low, int64_t high) {
-        return low + static_cast<int64_t>(machine.random() % static_cast<uint64_t>(high - low + 1));
+    static bool SameCells(const record::ConsoleWrite& write, const CHAR_INFO* expected) {
+        for (int c = 0; c < CellCount; ++c) {
+            const CHAR_INFO& got = write.cells[static_cast<size_t>(c)];
+            if (got.Char.AsciiChar != expected[c].Char.AsciiChar ||
+                got.Attributes != expected[c].Attributes) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static double PerSecond(int64_t count, int64_t time) {
+        return static_cast<double>(count) * Second / static_cast<double>(time);
     }
 };
 
-TEST_F(Idle, AFastMachineShowsEveryMillisecondOnceAndIdlesInBetween) {
+TEST_F(Idle, AFastMachineIdlesBetweenUpdatesThatShowTheLatestReadingAtTheUpdateRate) {
     Machine machine;
-    machine.passTicks = [&](bool framed) {
-        return framed ? Between(machine, 200, 8'000) : Between(machine, 1, 10);
+    machine.passTime = [&](bool framed) {
+        return framed ? machine.Between(2'000, 80'000) : machine.Between(100, 1'000);
     };
-    machine.idleLength = [&](int64_t idle) { return idle + Between(machine, 0, 1'500); };
-    Run(machine, 10'000);
+    machine.idleLength = [&](int64_t idle) { return idle + machine.Between(0, 3 * Ms / 2); };
+    Run(machine, 20'000);
 
-    // Reading 0 and then every millisecond after it, each exactly once.
-    const std::vector<uint32_t>& readings = machine.frameReadings;
-    ASSERT_GE(readings.size(), 10'000u);
-    for (size_t k = 0; k < readings.size(); ++k) {
-        ASSERT_EQ(readings[k], k);
+    const int64_t ran = machine.now - machine.start;
+    EXPECT_NEAR(PerSecond(machine.idles, ran), Second / static_cast<double>(Interval), 0.5);
+    EXPECT_NEAR(PerSecond(static_cast<int64_t>(machine.shown.size()), ran),
+                Second / static_cast<double>(Interval), 0.5);
+    // Each update sends the frame of the last reading due then: no backlog was dropped, so that
+    // is the whole milliseconds since the clock's first read.
+    for (size_t k = 0; k < machine.shown.size(); ++k) {
+        ASSERT_EQ(machine.shown[k], (machine.shownAt[k] - machine.start) / Ms) << "update " << k;
     }
-    // A frame read, one read to find the millisecond unchanged, then the idle: no spinning.
-    EXPECT_LE(machine.reads, 3 * static_cast<int64_t>(readings.size()));
-    EXPECT_GT(machine.idleTicks, 10'000 * TicksPerMs / 10);
+    // Every pass after the clock's origin gets a reading of its own: none spins.
+    EXPECT_EQ(machine.reads, 1 + 20'001);
 }
 
 TEST_F(Idle, IdlesCutShortByKeysOrSignalsNeverCostAFrame) {
     Machine machine;
-    machine.passTicks = [&](bool framed) {
-        return framed ? Between(machine, 100, 9'000) : Between(machine, 1, 10);
+    machine.passTime = [&](bool framed) {
+        return framed ? machine.Between(1'000, 90'000) : machine.Between(100, 1'000);
     };
     machine.idleLength = [&](int64_t idle) {
-        return machine.random() % 4 == 0 ? Between(machine, 0, idle - 1) : idle;
+        return machine.random() % 4 == 0 ? machine.Between(0, idle - 1) : idle;
     };
     Run(machine, 5'000);
-    const std::vector<uint32_t>& readings = machine.frameReadings;
-    ASSERT_GE(readings.size(), 5'000u);
-    for (size_t k = 0; k < readings.size(); ++k) {
-        ASSERT_EQ(readings[k], k);
+    for (size_t k = 1; k < machine.shown.size(); ++k) {
+        ASSERT_GT(machine.shown[k], machine.shown[k - 1]);
     }
 }
 
-TEST_F(Idle, ASlowMachineNeverIdles) {
+// Frames that take longer than a millisecond: the loop never idles and is handed every reading in
+// turn, the animation slowed to the machine's pace rather than skipping, the backlog never beyond
+// the cap; the terminal still gets the latest frame at the update rate.
+TEST_F(Idle, ASlowMachineNeverIdlesAndStillUpdatesTheTerminalAtThePace) {
     Machine machine;
-    machine.passTicks = [&](bool framed) {
-        return framed ? Between(machine, 10'001, 40'000) : Between(machine, 1, 10);
+    machine.passTime = [&](bool framed) {
+        return framed ? machine.Between(1'200'000, 4'000'000) : machine.Between(100, 1'000);
     };
     machine.idleLength = [](int64_t idle) { return idle; };
-    Run(machine, 20'000);
+    Run(machine, 5'000);
+    const int64_t ran = machine.now - machine.start;
     EXPECT_EQ(machine.idles, 0);
-    EXPECT_EQ(machine.reads, static_cast<int64_t>(machine.frameReadings.size()) + 1);
-    EXPECT_GT(machine.frameReadings.size(), 20'000u / 4);
+    EXPECT_GE(ran, 5'000 * 1'200'000LL);
+    const double updates = PerSecond(static_cast<int64_t>(machine.shown.size()), ran);
+    EXPECT_GT(updates, Second / static_cast<double>(Interval + 4 * Ms) - 1);
+    EXPECT_LE(updates, Second / static_cast<double>(Interval) + 0.5);
 }
 
-TEST_F(Idle, AStoppedClockShowsItsOneReadingOnceAndIdlesEachMillisecondAfter) {
+// One pass stalls for five seconds: the readings go on from where they were, one each, and only
+// the cap's worth of the backlog is handed out before the loop idles again; the rest is dropped,
+// so the animation then trails the clock by the time lost beyond the cap.
+TEST_F(Idle, AStallDropsTheBacklogBeyondTheCap) {
     Machine machine;
-    machine.passTicks = [](bool) { return 0; };
-    machine.idleLength = [](int64_t) { return 0; }; // the clock never moves, however long the idle
-    state.counterReadsLeft = 1'000;
+    int64_t frames = 0;
+    machine.passTime = [&](bool framed) {
+        if (!framed) {
+            return int64_t{500};
+        }
+        return ++frames == 3'000 ? 5 * Second : machine.Between(2'000, 20'000);
+    };
+    machine.idleLength = [](int64_t idle) { return idle; };
+    Run(machine, 6'000);
+    size_t after = 1;
+    while (after < machine.shownAt.size() &&
+           machine.shownAt[after] - machine.shownAt[after - 1] < 4 * Second) {
+        ++after;
+    }
+    ASSERT_LT(after + 1, machine.shown.size());
+    EXPECT_EQ(machine.shown[after], 3'000 - 1); // the frame made before the stall, at once
+    // The cap's worth, and what fell due while those frames were made (at most 20 us each).
+    EXPECT_GE(machine.shown[after + 1], 3'000 - 1 + BacklogMs);
+    EXPECT_LE(machine.shown[after + 1], 3'000 - 1 + BacklogMs + BacklogMs * 20'000 / Ms + 1);
+    const int64_t behind = (machine.now - machine.start) / Ms - machine.handed;
+    EXPECT_GE(behind, 5'000 - BacklogMs - 2);
+    EXPECT_LE(behind, 5'000 - BacklogMs + Interval / Ms + 2);
+}
+
+TEST_F(Idle, AStoppedClockShowsItsOneReadingOnceAndIdlesAnIntervalAtATime) {
+    Machine machine;
+    std::vector<int64_t> asked;
+    machine.passTime = [](bool) { return 0; };
+    machine.idleLength = [&](int64_t idle) {
+        asked.push_back(idle);
+        return 0; // the clock never moves, however long the idle
+    };
+    machine.idlesLeft = 1'000;
+    state.frequency = 1000;
     state.logLoopCalls = false;
     state.nextCounter = [&] { return machine.Read(); };
-    state.onWrite = [&](const record::ConsoleWrite&) { machine.frameReadings.push_back(0); };
+    state.onWrite = [&](const record::ConsoleWrite&) { machine.presented = machine.handed; };
     ASSERT_TRUE(RunProgram().stopped);
-    EXPECT_EQ(machine.frameReadings.size(), 1u);
-    EXPECT_EQ(machine.idles, 1'000 - 2); // all but the clock's origin and the first frame's read
+    EXPECT_EQ(state.writes, 1u);
+    EXPECT_EQ(machine.shown, std::vector<int64_t>{0}); // at once, before the first idle
+    EXPECT_EQ(asked, std::vector<int64_t>(1'000, Interval));
 }
 
-TEST(Pacer, IdlesToTheNextMillisecondOfTheFirstReadOnceOneIsReadTwice) {
+// The pacer's turns on a clock set by hand, from its first read on: one row per read, with the
+// reading handed out (-1 for none), whether the terminal is to be updated, and the idle asked.
+TEST(Pacer, HandsOutEachReadingDueThenIdlesToTheNextUpdate) {
+    struct Turn {
+        int64_t now;
+        int64_t reading;
+        bool update;
+        int64_t idle;
+    };
+    constexpr int64_t S = 5 * Second;
+    constexpr int64_t Stall = S + 3 * Second;
+    std::vector<Turn> turns = {
+        {S, 0, false, 0},                            // the clock's origin
+        {S + 100'000, 0, false, 0},                  // the first frame's reading
+        {S + 300'000, -1, true, Interval - 300'000}, // caught up: update, idle to the beat
+    };
+    const int64_t woke = S + Interval + 50'000; // a little late: 16 readings are due
+    for (int64_t r = 1; r <= 16; ++r) {
+        turns.push_back({woke, r, false, 0});
+    }
+    turns.push_back({woke, -1, true, 2 * Interval - (woke - S)}); // the next beat, not later
+    const int64_t early = S + 21 * Ms + 10;                       // a signal cut the idle short
+    for (int64_t r = 17; r <= 21; ++r) {
+        turns.push_back({early, r, false, 0});
+    }
+    turns.push_back({early, -1, true, S + 2 * Interval - early}); // the same beat
+    // Three seconds on: 250 readings, the rest dropped; the missed beat is kept at once (nothing
+    // new to show yet), and the beat starts again from there.
+    for (int64_t r = 22; r <= 21 + BacklogMs; ++r) {
+        turns.push_back({Stall, r, r == 22, 0});
+    }
+    turns.push_back({Stall, -1, true, Interval});
+    turns.push_back({Stall + Interval, 272, false, 0}); // reading 271 fell due at the stall
+    // A run of readings still going an interval after its beat updates the terminal at once.
+    turns.push_back({Stall + 2 * Interval, 273, true, 0});
+    turns.push_back({Stall + 2 * Interval + Ms, 274, false, 0});
+
     Pacer pacer{};
-    EXPECT_EQ(IdleBefore(pacer, 1'234), 0);
-    NoteRead(pacer, 1'234);
-    EXPECT_EQ(IdleBefore(pacer, 1'240), 0);
-    NoteRead(pacer, 1'240);
-    EXPECT_EQ(IdleBefore(pacer, 5'000), 1'234 + TicksPerMs - 5'000);
-    EXPECT_EQ(IdleBefore(pacer, 1'234 + TicksPerMs), 0); // a new millisecond
-    NoteRead(pacer, 1'234 + 3 * TicksPerMs + 7);
-    EXPECT_EQ(IdleBefore(pacer, 1'234 + 3 * TicksPerMs + 9), 0);
-    NoteRead(pacer, 1'234 + 3 * TicksPerMs + 9);
-    EXPECT_EQ(IdleBefore(pacer, 1'234 + 4 * TicksPerMs - 1), 1);
-    // A read before the first (a clock set back) is a millisecond of its own.
-    EXPECT_EQ(IdleBefore(pacer, 1'000), 0);
+    for (size_t k = 0; k < turns.size(); ++k) {
+        const PacerTurn turn = TakeTurn(pacer, turns[k].now);
+        ASSERT_EQ(turn.reading, turns[k].reading) << "turn " << k;
+        ASSERT_EQ(turn.update, turns[k].update) << "turn " << k;
+        if (turn.reading < 0) {
+            ASSERT_EQ(turn.idle, turns[k].idle) << "turn " << k;
+        }
+    }
 }
 
 } // namespace

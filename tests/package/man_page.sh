@@ -14,7 +14,7 @@ for section in NAME SYNOPSIS DESCRIPTION OPTIONS KEYS "EXIT STATUS" ENVIRONMENT 
     "WHAT IT DOES ON PURPOSE"; do
     grep -Eq "^\\.SH \"?$section\"?\$" "$PAGE" || fail "no section $section"
 done
-for word in --silent --colours --help --version LC_ALL LC_CTYPE LANG COLORTERM TMUX \
+for word in --silent --colours --help --version TERM LC_ALL LC_CTYPE LANG COLORTERM TMUX \
     ALSA_CONFIG_PATH; do
     grep -q -- "$(echo "$word" | sed 's/-/\\\\-/g')" "$PAGE" || fail "$word is not described"
 done

@@ -77,10 +77,10 @@ uint32_t ExpectedColour(int index, const TerminalStyle& style) {
     return style.directColour ? DirectBit | Palette[index] : TerminalNumber[index];
 }
 
-// Without UTF-8 a full block is drawn as a space on its own colour.
+// A full block is drawn as a space on its own colour.
 ModelCell ExpectedCell(ConsoleCell cell, const TerminalStyle& style) {
     const uint32_t foreground = ExpectedColour(cell.colours & 15, style);
-    if (!style.utf8 && cell.code == 0xDB) {
+    if (cell.code == 0xDB) {
         return {U' ', foreground, foreground};
     }
     return {ExpectedGlyph(cell.code), foreground, ExpectedColour(cell.colours >> 4, style)};

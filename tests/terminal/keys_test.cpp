@@ -17,6 +17,9 @@ TEST(QuitKey, AQOfItsOwnQuitsAnywhereInWhatWasTyped) {
     EXPECT_TRUE(Quits("abcq"));
     EXPECT_TRUE(Quits("\x1b[Aq")); // after a cursor key
     EXPECT_TRUE(Quits("\x1bOPq")); // after F1
+    for (const char* key : {"\x1b[3~", "\x1b[5~", "\x1b[6~", "\x1b[1;5H"}) {
+        EXPECT_TRUE(Quits(std::string(key) + "q")) << "q after " << key + 1; // Delete, Page Up, ...
+    }
     EXPECT_FALSE(Quits(""));
     EXPECT_FALSE(Quits("x \r\n\x7f"));
 }

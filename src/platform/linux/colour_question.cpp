@@ -9,6 +9,7 @@
 #include "platform/linux/colour_reply.h"
 #include "platform/linux/signals.h"
 #include "platform/linux/terminal.h"
+#include "platform/linux/terminal_environment.h"
 
 namespace {
 
@@ -59,21 +60,12 @@ void AwaitAnswers(int64_t until, bool cutShort) {
     }
 }
 
+const char* Environment(const char* name) {
+    return std::getenv(name);
+}
+
 bool IsOneOf(const char* value, const char* first, const char* second) {
     return value != nullptr && (std::strcmp(value, first) == 0 || std::strcmp(value, second) == 0);
-}
-
-bool StartsWith(const char* value, const char* start) {
-    return value != nullptr && std::strncmp(value, start, std::strlen(start)) == 0;
-}
-
-// TMUX reaches whatever is started inside tmux, GNU screen among them (which shows no direct
-// colour at all), or another terminal. tmux's own panes have its TERM, and no STY unless a screen
-// runs around tmux, in which case tmux may be the outer one.
-bool DirectlyInTmux(const ColourSettings& settings) {
-    return settings.tmux != nullptr && *settings.tmux != '\0' &&
-           (settings.screen == nullptr || *settings.screen == '\0') &&
-           (StartsWith(settings.term, "tmux") || StartsWith(settings.term, "screen"));
 }
 
 } // namespace
@@ -85,7 +77,7 @@ ColourForm SettledColourForm(const ColourSettings& settings) {
     if (IsOneOf(settings.colourTerm, "truecolor", "24bit")) {
         return ColourForm::Direct;
     }
-    if (DirectlyInTmux(settings)) {
+    if (settings.inTmuxPane) {
         return ColourForm::Direct;
     }
     return settings.inputIsTerminal ? ColourForm::Unsettled : ColourForm::Sixteen;
@@ -99,9 +91,8 @@ bool TakesDirectColour() {
     reader = {};
     asked = false;
     heldCount = 0;
-    const ColourForm settled =
-        SettledColourForm({chosenForm, std::getenv("COLORTERM"), std::getenv("TMUX"),
-                           std::getenv("TERM"), std::getenv("STY"), InputIsTerminal()});
+    const ColourForm settled = SettledColourForm(
+        {chosenForm, std::getenv("COLORTERM"), InTmuxPane(Environment), InputIsTerminal()});
     if (settled != ColourForm::Unsettled) {
         return settled == ColourForm::Direct;
     }

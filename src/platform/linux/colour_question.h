@@ -10,14 +10,12 @@ enum class ColourForm { Unsettled, Sixteen, Direct };
 struct ColourSettings {
     ColourForm chosen;      // by the command line
     const char* colourTerm; // COLORTERM
-    const char* tmux;       // TMUX, set inside tmux and in whatever is started there
-    const char* term;       // TERM
-    const char* screen;     // STY, set inside GNU screen
+    bool inTmuxPane;        // InTmuxPane
     bool inputIsTerminal;   // standard input is the terminal asked
 };
 
 // The form settled without asking, by the first rule that applies: the command line's choice;
-// COLORTERM truecolor or 24bit, direct; directly inside tmux, direct, as tmux shows it where the
+// COLORTERM truecolor or 24bit, direct; in a tmux pane, direct, as tmux shows it where the
 // terminal outside can and turns it into the nearest colour it has elsewhere, which is nearer than
 // a themed palette; with standard input other than the terminal, 16 colours, as another reader of
 // the terminal (cat in "cat | zorvendale") could take the answer. Unsettled otherwise. Pure.

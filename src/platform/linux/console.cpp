@@ -1,12 +1,10 @@
 // The console calls on the controlling terminal. The console is a screen buffer kept here; the
-// terminal is brought up to date with the buffer's window after each WriteConsoleOutputA, at most
-// 100 times a second, sending only the cells that changed.
+// terminal is brought up to date with the buffer's window when the counter's pace says so, about
+// 60 times a second, sending only the cells that changed, as one synchronized update.
 #include <cerrno>
 #include <clocale>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <langinfo.h>
 #include <string>
 
@@ -18,19 +16,13 @@
 #include "platform/linux/signals.h"
 #include "platform/linux/start_failure.h"
 #include "platform/linux/terminal.h"
+#include "platform/linux/terminal_environment.h"
 #include "platform/win_api.h"
 
 namespace {
 
 constexpr DWORD StdErrorHandle = static_cast<DWORD>(-12);
 constexpr DWORD LargestCursorSize = 100;
-
-// The terminal is brought up to date with the window at most this often. No terminal shows, and no
-// eye sees, a thousand pictures a second, while each update costs the terminal about as much as
-// the program's whole frame: frames that come sooner stay in the buffer, and the terminal is sent
-// the latest of them.
-constexpr int64_t RefreshNanoseconds = 10'000'000;
-constexpr int64_t NanosecondsPerSecond = 1'000'000'000;
 
 struct TerminalConsole {
     bool open;
@@ -39,10 +31,10 @@ struct TerminalConsole {
     ScreenBuffer buffer;
     TerminalImage image;
     bool cursorVisible;
+    bool titled; // the terminal gives the title back, so the title is set on it
     std::string title;
     std::string output; // kept from frame to frame, so that a frame allocates nothing
     bool behind;        // the window holds what the terminal has not been sent yet
-    int64_t refreshedAt;
 };
 
 TerminalConsole console;
@@ -73,13 +65,6 @@ bool Send(const std::string& bytes) {
     return false;
 }
 
-// The terminal's pace, on a clock of its own rather than the program's.
-int64_t Now() {
-    timespec now;
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    return static_cast<int64_t>(now.tv_sec) * NanosecondsPerSecond + now.tv_nsec;
-}
-
 // After a resize or a stop the screen may hold anything, and the terminal a new size.
 void NoteScreenLost() {
     if (TakeScreenLost()) {
@@ -89,29 +74,50 @@ void NoteScreenLost() {
     }
 }
 
-bool Refresh(int64_t now) {
+// One update, whole; none at all when nothing changed.
+void Refresh() {
     console.behind = false;
-    console.refreshedAt = now;
-    console.output.clear();
+    console.output.assign(BeginUpdateSequence);
     EncodeFrame(console.buffer, console.style, console.size, console.cursorVisible, console.image,
                 console.output);
-    return Send(console.output);
+    if (console.output.size() > sizeof BeginUpdateSequence - 1) {
+        console.output += EndUpdateSequence;
+        Send(console.output);
+    }
 }
 
-bool RefreshIfDue() {
-    NoteScreenLost();
-    if (!console.behind) {
-        return true;
+const char* Environment(const char* name) {
+    return std::getenv(name);
+}
+
+// Opens the terminal when there is one and it can show the picture, noting why not otherwise;
+// nothing is written to a terminal that is refused.
+bool OpenConsoleTerminal() {
+    if (!OpenTerminal()) {
+        NoteStartFailure(
+            (std::string("no terminal to draw in (/dev/tty: ") + std::strerror(errno) + ")")
+                .c_str());
+        return false;
     }
-    const int64_t now = Now();
-    return now - console.refreshedAt < RefreshNanoseconds || Refresh(now);
+    if (const char* refusal = PictureRefusal(Environment("TERM"))) {
+        NoteStartFailure(refusal);
+        CloseTerminal();
+        return false;
+    }
+    console.titled = TitleComesBack(Environment);
+    TakeTerminal(console.titled);
+    return true;
 }
 
 } // namespace
 
 void CatchUpConsole() {
-    if (console.open) {
-        RefreshIfDue();
+    if (!console.open) {
+        return;
+    }
+    NoteScreenLost();
+    if (console.behind) {
+        Refresh();
     }
 }
 
@@ -120,7 +126,7 @@ void ResumeConsole() {
         return;
     }
     std::string sequence;
-    if (!console.title.empty()) {
+    if (console.titled && !console.title.empty()) {
         AppendTitle(sequence, console.title.c_str());
     }
     if (console.cursorVisible) {
@@ -135,10 +141,7 @@ BOOL AllocConsole() {
         return FALSE;
     }
     CatchSignals();
-    if (!OpenTerminal()) {
-        NoteStartFailure(
-            (std::string("no terminal to draw in (/dev/tty: ") + std::strerror(errno) + ")")
-                .c_str());
+    if (!OpenConsoleTerminal()) {
         ReleaseSignals();
         return FALSE;
     }
@@ -149,7 +152,6 @@ BOOL AllocConsole() {
     console.cursorVisible = false;
     console.title.clear();
     console.behind = false;
-    console.refreshedAt = Now() - RefreshNanoseconds; // the first frame goes out at once
     console.open = true;
     return TRUE;
 }
@@ -174,6 +176,9 @@ BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle) {
         return FALSE;
     }
     console.title = lpConsoleTitle;
+    if (!console.titled) {
+        return TRUE; // kept, but not shown: the terminal would not give its own back
+    }
     std::string sequence;
     AppendTitle(sequence, lpConsoleTitle);
     return Send(sequence) ? TRUE : FALSE;
@@ -219,6 +224,6 @@ BOOL WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer, COORD
         return FALSE;
     }
     WriteCells(console.buffer, lpBuffer, dwBufferSize, dwBufferCoord, *lpWriteRegion);
-    console.behind = true;
-    return RefreshIfDue() ? TRUE : FALSE;
+    console.behind = true; // the terminal is sent the latest window at the next update
+    return TRUE;
 }

@@ -1,8 +1,7 @@
-// The high-resolution performance counter on the monotonic clock, in 100 ns ticks, not counting
-// the time the program spent stopped. The program reads it at the top of every pass of its loop,
-// which makes it the place where the loop notices an ending signal, idles until the next
-// millisecond once this one has nothing more to show, brings the terminal up to date, and looks
-// for keys now and then.
+// The high-resolution performance counter, counting the millisecond readings the pacer hands out,
+// on the monotonic clock less the time the program spent stopped. The program reads it at the top
+// of every pass of its loop, which makes it the place where the loop notices an ending signal,
+// brings the terminal up to date, looks for keys, and idles until the next update is due.
 #include <ctime>
 
 #include "platform/linux/keys.h"
@@ -12,23 +11,27 @@
 
 namespace {
 
-constexpr LONGLONG TicksPerSecond = 10000000;
-constexpr LONGLONG NanosecondsPerTick = 1000000000 / TicksPerSecond;
-// Often enough for a key to act at once to the eye.
-constexpr LONGLONG KeyLookTicks = 10 * PacerTicksPerMs;
+// One tick per millisecond: the counter's value is the reading itself.
+constexpr LONGLONG TicksPerSecond = 1000;
+constexpr int64_t NanosecondsPerSecond = 1'000'000'000;
 
 Pacer pacer;
-LONGLONG lastKeyLook;
 
-bool ReadTicks(LONGLONG& ticks) {
+bool ReadRunningTime(int64_t& nanoseconds) {
     timespec now;
     if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) {
         return false;
     }
-    const int64_t running =
-        static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec - StoppedNanoseconds();
-    ticks = running / NanosecondsPerTick;
+    nanoseconds = static_cast<int64_t>(now.tv_sec) * NanosecondsPerSecond + now.tv_nsec -
+                  StoppedNanoseconds();
     return true;
+}
+
+// A signal cuts the idle short, to be acted on at once.
+void Idle(int64_t nanoseconds) {
+    const timespec wait = {static_cast<time_t>(nanoseconds / NanosecondsPerSecond),
+                           static_cast<long>(nanoseconds % NanosecondsPerSecond)};
+    nanosleep(&wait, nullptr);
 }
 
 } // namespace
@@ -39,27 +42,21 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 }
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
-    ActOnPendingSignal();
-    LONGLONG ticks = 0;
-    if (!ReadTicks(ticks)) {
-        return FALSE;
-    }
-    const LONGLONG idle = IdleBefore(pacer, ticks);
-    if (idle > 0) {
-        // A signal cuts the idle short, to be acted on at once.
-        const timespec wait = {0, static_cast<long>(idle * NanosecondsPerTick)};
-        nanosleep(&wait, nullptr);
+    for (;;) {
         ActOnPendingSignal();
-        if (!ReadTicks(ticks)) {
+        int64_t now = 0;
+        if (!ReadRunningTime(now)) {
             return FALSE;
         }
+        const PacerTurn turn = TakeTurn(pacer, now);
+        if (turn.update) {
+            CatchUpConsole();
+            LookForKeys();
+        }
+        if (turn.reading >= 0) {
+            lpPerformanceCount->QuadPart = turn.reading;
+            return TRUE;
+        }
+        Idle(turn.idle);
     }
-    CatchUpConsole();
-    if (ticks - lastKeyLook >= KeyLookTicks) {
-        lastKeyLook = ticks;
-        LookForKeys();
-    }
-    NoteRead(pacer, ticks);
-    lpPerformanceCount->QuadPart = ticks;
-    return TRUE;
 }

@@ -11,8 +11,9 @@ char32_t Cp437ToUnicode(unsigned char code);
 // Appends the UTF-8 bytes of a character.
 void AppendUtf8(std::string& out, char32_t ch);
 
-// How a code is drawn without UTF-8: one byte, in the DEC line-drawing set or in ASCII. A fill
-// draws the cell in its foreground colour instead (a space on a background of that colour).
+// How a code is drawn without UTF-8: one byte, in the DEC line-drawing set or in ASCII. A fill (the
+// full block) draws the cell in its foreground colour instead, with UTF-8 too: a space on a
+// background of that colour.
 struct DecGlyph {
     char byte;
     bool lineSet;   // the byte means a DEC line-drawing glyph: G0 must hold that set

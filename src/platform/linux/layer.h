@@ -17,10 +17,10 @@ void ActOnPendingSignal();
 // Ctrl-Z and fg the animation goes on where it was rather than leaping the whole pause at once.
 int64_t StoppedNanoseconds();
 
-// Sends the terminal what the console's window holds and the terminal has not been sent yet, if
-// that is due: frames come faster than terminals show them, so the console sends the latest at a
-// steady rate, and this catches up once frames stop coming (or a resize comes between them).
-// Called by QueryPerformanceCounter on every pass of the loop.
+// Sends the terminal what the console's window holds and the terminal has not been sent yet, as
+// one update: frames come faster than terminals show them, so the terminal gets the latest at the
+// pace the counter keeps (pacer.h), and nothing while nothing changed. Called by
+// QueryPerformanceCounter when that pace says so.
 void CatchUpConsole();
 
 // Puts the console back on the terminal after a stop: its title and cursor at once, its window

@@ -2,37 +2,44 @@
 
 namespace {
 
-// Floor division: the counter never goes back, but a read before the origin still counts.
-int64_t SlotOf(const Pacer& pacer, int64_t now) {
+// The last reading due at now, of those the backlog allows.
+int64_t DueReading(Pacer& pacer, int64_t now) {
     const int64_t since = now - pacer.origin;
-    return since >= 0 ? since / PacerTicksPerMs
-                      : -((-since + PacerTicksPerMs - 1) / PacerTicksPerMs);
+    const int64_t reading = since >= 0 ? since / PacerNanosecondsPerMs : -1;
+    const int64_t furthest = pacer.next - 1 + BacklogMs;
+    if (reading <= furthest) {
+        return reading;
+    }
+    pacer.origin += (reading - furthest) * PacerNanosecondsPerMs;
+    return furthest;
+}
+
+// Keeps the updates on a steady beat, unless a stall has left it behind.
+void NextWake(Pacer& pacer, int64_t now) {
+    pacer.wakeAt += UpdateNanoseconds;
+    if (pacer.wakeAt <= now) {
+        pacer.wakeAt = now + UpdateNanoseconds;
+    }
 }
 
 } // namespace
 
-int64_t IdleBefore(const Pacer& pacer, int64_t now) {
+PacerTurn TakeTurn(Pacer& pacer, int64_t now) {
     if (!pacer.started) {
-        return 0;
+        pacer = {true, now, 0, now + UpdateNanoseconds};
+        return {false, 0, 0};
     }
-    const int64_t slot = SlotOf(pacer, now);
-    if (slot != pacer.slot || pacer.readsInSlot < 2) {
-        return 0;
+    if (pacer.next <= DueReading(pacer, now)) {
+        // A run of readings that outlasts an update interval (a slow machine, which never catches
+        // up) still updates the terminal at the pace.
+        const bool late = now - pacer.wakeAt >= UpdateNanoseconds;
+        if (late) {
+            pacer.wakeAt = now;
+        }
+        return {late, pacer.next++, 0};
     }
-    return pacer.origin + (slot + 1) * PacerTicksPerMs - now;
-}
-
-void NoteRead(Pacer& pacer, int64_t now) {
-    if (!pacer.started) {
-        pacer = {true, now, 0, 1};
-        return;
+    if (now >= pacer.wakeAt) {
+        NextWake(pacer, now);
     }
-    const int64_t slot = SlotOf(pacer, now);
-    if (slot == pacer.slot) {
-        // Only whether a millisecond has been read twice matters; a frozen clock must not count on.
-        pacer.readsInSlot = 2;
-    } else {
-        pacer.slot = slot;
-        pacer.readsInSlot = 1;
-    }
+    return {true, -1, pacer.wakeAt - now};
 }

@@ -1,24 +1,38 @@
-// When the terminal program may idle. Its loop reads the performance counter as fast as it can,
-// but its picture changes only once per millisecond reading, so reads beyond those the clock
-// needs within one millisecond would only spin. Pure, so that it can be tested with any clock.
+// The pace of the terminal program's clock. Its loop reads the performance counter once per pass
+// and makes the frame of each new reading. The counter hands out the millisecond readings one per
+// read, in order, as long as they are due; once they have caught up with the present, the terminal
+// is sent the latest frame and the loop idles until the next update of the terminal is due. So
+// the program wakes about as often as the terminal is updated, yet still advances through every
+// millisecond reading and plays each bounce at its own reading (up to one update interval late in
+// real time). Pure, so that it can be tested with any clock.
 #pragma once
 
 #include <cstdint>
 
-constexpr int64_t PacerTicksPerMs = 10'000; // the counter's 100 ns ticks
+constexpr int64_t PacerNanosecondsPerMs = 1'000'000;
+
+// A display's pace, 60 updates a second: no display shows more, and an update costs a terminal
+// about as much as the program's whole second of frames (docs/performance.md).
+constexpr int64_t UpdateNanoseconds = 16'666'667;
+
+// The most readings owed at once. After a stall (a machine too busy or suspended) the backlog
+// beyond these is dropped: the animation pauses rather than racing or jumping to catch up, and
+// its clock then runs behind real time by what was dropped.
+constexpr int64_t BacklogMs = 250;
 
 struct Pacer {
     bool started;
-    int64_t origin;  // the first read: the program's clock counts its milliseconds from it
-    int64_t slot;    // the millisecond of the latest read, counted from origin
-    int readsInSlot; // how many reads have fallen in that millisecond
+    int64_t origin; // when reading 0 was due, moved on by every dropped backlog
+    int64_t next;   // the reading the next pass gets
+    int64_t wakeAt; // when the next idle ends, for the next update of the terminal
 };
 
-// Ticks to idle before taking a read at now, so that it falls in the next millisecond; 0 when the
-// read is worth taking at once. Two reads per millisecond are always let through: the program's
-// clock takes its origin from one read and its first frame from the next, and after a frame the
-// next read must see whether the millisecond has moved.
-int64_t IdleBefore(const Pacer& pacer, int64_t now);
+struct PacerTurn {
+    bool update;     // bring the terminal up to date now, and look for keys
+    int64_t reading; // the reading the pass gets, or -1: idle first, then take another turn
+    int64_t idle;    // how long to idle when there is no reading yet
+};
 
-// Notes a read taken at now, after any idling.
-void NoteRead(Pacer& pacer, int64_t now);
+// What the counter does on a read at now (nanoseconds of any clock that never goes back). The
+// first read, the clock's origin, gets reading 0, and so does the next, the first frame's.
+PacerTurn TakeTurn(Pacer& pacer, int64_t now);

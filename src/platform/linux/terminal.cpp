@@ -17,6 +17,8 @@ namespace {
 int terminalFd = -1;
 termios savedSettings;
 volatile sig_atomic_t restored = 1;
+volatile sig_atomic_t titleSaved;
+bool taken;     // the terminal has been made the console's since it was opened
 bool inputGone; // the terminal hung up or failed a read
 
 void MakeConsoleSettings(termios& settings) {
@@ -51,19 +53,19 @@ void WriteAllSafely(const char* data, size_t size) {
     fcntl(terminalFd, F_SETFL, flags);
 }
 
-bool TakeOver(int fd) {
-    termios settings;
-    if (tcgetattr(fd, &savedSettings) != 0) {
-        return false;
-    }
-    settings = savedSettings;
+// From the settings the terminal has now, to be given back as they are.
+void TakeOver() {
+    tcgetattr(terminalFd, &savedSettings);
+    termios settings = savedSettings;
     MakeConsoleSettings(settings);
-    terminalFd = fd;
     restored = 0;
+    taken = true;
     inputGone = false;
-    tcsetattr(fd, TCSANOW, &settings);
+    tcsetattr(terminalFd, TCSANOW, &settings);
+    if (titleSaved) {
+        WriteTerminal(SaveTitleSequence, sizeof SaveTitleSequence - 1);
+    }
     WriteTerminal(EnterSequence, sizeof EnterSequence - 1);
-    return true;
 }
 
 } // namespace
@@ -73,18 +75,25 @@ bool OpenTerminal() {
     if (fd < 0) {
         return false;
     }
-    if (!TakeOver(fd)) {
+    if (tcgetattr(fd, &savedSettings) != 0) {
         const int error = errno;
         close(fd);
         errno = error;
         return false;
     }
+    terminalFd = fd;
+    taken = false;
     return true;
+}
+
+void TakeTerminal(bool withTitle) {
+    titleSaved = withTitle ? 1 : 0;
+    TakeOver();
 }
 
 void ReenterTerminal() {
     if (terminalFd >= 0 && restored) {
-        TakeOver(terminalFd);
+        TakeOver();
     }
 }
 
@@ -151,6 +160,9 @@ void RestoreTerminal() {
     // reading has room for the restoring sequence only once it is dropped.
     tcflush(terminalFd, TCOFLUSH);
     WriteAllSafely(LeaveSequence, sizeof LeaveSequence - 1);
+    if (titleSaved) {
+        WriteAllSafely(RestoreTitleSequence, sizeof RestoreTitleSequence - 1);
+    }
     tcsetattr(terminalFd, TCSANOW, &savedSettings);
 }
 
@@ -158,9 +170,11 @@ void CloseTerminal() {
     if (terminalFd < 0) {
         return;
     }
-    AwaitLateAnswers();
-    RestoreTerminal();
-    tcflush(terminalFd, TCIFLUSH);
+    if (taken) {
+        AwaitLateAnswers();
+        RestoreTerminal();
+        tcflush(terminalFd, TCIFLUSH);
+    }
     close(terminalFd);
     terminalFd = -1;
 }

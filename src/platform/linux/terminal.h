@@ -6,11 +6,15 @@
 
 #include "platform/linux/placement.h"
 
-// Opens the controlling terminal, saves its settings and makes it the console's: no echo, no line
-// editing and no output flow control (so Ctrl-S can't freeze the loop), while the keys that send
-// signals still do; then writes EnterSequence. False, with nothing changed and errno telling why,
-// when the process has no controlling terminal.
+// Opens the controlling terminal and saves its settings, changing nothing yet. False, with errno
+// telling why, when the process has no controlling terminal.
 bool OpenTerminal();
+
+// Makes the open terminal the console's: no echo, no line editing and no output flow control (so
+// Ctrl-S can't freeze the loop), while the keys that send signals still do; then writes
+// EnterSequence, after SaveTitleSequence when withTitle says that the terminal gives the title
+// back (and RestoreTerminal is to restore it).
+void TakeTerminal(bool withTitle);
 
 // Takes the terminal over again after RestoreTerminal, from the settings it has now: when the
 // program goes on after being stopped, the shell has had the terminal meanwhile.
@@ -37,11 +41,12 @@ bool InputIsTerminal();
 // The terminal's size; 80 by 24 when it doesn't tell.
 TerminalSize ReadTerminalSize();
 
-// Gives the terminal back as OpenTerminal found it: LeaveSequence, then the saved settings.
-// Async-signal-safe; does nothing when the terminal is not open or already given back.
+// Gives the terminal back as OpenTerminal found it: LeaveSequence (and RestoreTitleSequence after
+// a saved title), then the saved settings. Async-signal-safe; does nothing when the terminal is
+// not taken or already given back.
 void RestoreTerminal();
 
 // Waits for the terminal's late answers to the colour question, RestoreTerminal, then drops the
 // keys typed at the console, which were never meant for whatever reads the terminal next, and
-// closes the terminal.
+// closes the terminal. A terminal never taken is closed untouched.
 void CloseTerminal();
