@@ -122,10 +122,14 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
     return configured;
 }
 
-// Under some sound servers the delay stays non-zero after an underrun, so the state decides too.
+// The plugins of sound servers (PipeWire's, PulseAudio's) move the stream's state only when the
+// space is asked for: until then a stream that has run out reads as running, with a delay that
+// never reaches 0. So the space is asked for first (an underrun reads as an error there), and the
+// state decides as well as the delay.
 bool WaveStreamSounding(const WaveStream& stream) {
     snd_pcm_sframes_t delay = 0;
-    if (stream.pcm == nullptr || snd_pcm_delay(stream.pcm, &delay) < 0) {
+    if (stream.pcm == nullptr || snd_pcm_avail(stream.pcm) < 0 ||
+        snd_pcm_delay(stream.pcm, &delay) < 0) {
         return false;
     }
     return snd_pcm_state(stream.pcm) == SND_PCM_STATE_RUNNING && delay > 0;
