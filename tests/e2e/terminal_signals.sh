@@ -7,7 +7,7 @@
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
 
-BOUNCE_BYTES=4800
+BOUNCE_BYTES=9600 # 2,400 stereo frames of the 16-bit samples the program hands ALSA
 start_pane 4
 run=1
 for signal in TERM:143 INT:130 HUP:129 QUIT:131; do
