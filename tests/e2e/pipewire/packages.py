@@ -56,6 +56,7 @@ class Unpacked:
 
     def __init__(self, cache):
         version = _installed_version()
+        cache = os.path.abspath(cache)  # pipewire takes a relative -c for a configuration name
         self.root = os.path.join(cache, f"pipewire-{version}")
         os.makedirs(cache, exist_ok=True)
         with open(os.path.join(cache, ".lock"), "w", encoding="ascii") as lock:
