@@ -8,7 +8,7 @@
 PROGRAM=$1 REPLAY=$2
 . "$(dirname "$0")/terminal_common.sh"
 
-BOUNCE_BYTES=4800
+BOUNCE_BYTES=9600 # 2,400 stereo frames of the 16-bit samples the program hands ALSA
 replay_readings 3000
 first_bounce=$(awk '$8 == 1 {print $2; exit}' "$WORK/readings")
 start_pane 4

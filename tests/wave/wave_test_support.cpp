@@ -2,6 +2,7 @@
 
 #include "platform/linux/layer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -77,7 +78,11 @@ std::vector<unsigned char> WaveTest::Captured() const {
 std::vector<unsigned char> WaveTest::Copies(unsigned count) const {
     std::vector<unsigned char> all;
     for (unsigned i = 0; i < count; ++i) {
-        all.insert(all.end(), sound.begin(), sound.end());
+        for (const unsigned char sample : sound) {
+            const auto wide = static_cast<int16_t>((sample - 128) * 256);
+            const auto* bytes = reinterpret_cast<const unsigned char*>(&wide);
+            all.insert(all.end(), bytes, bytes + sizeof wide);
+        }
     }
     return all;
 }

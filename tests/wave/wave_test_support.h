@@ -30,7 +30,8 @@ class WaveTest : public testing::Test {
 
     // What the file device received; complete once the device is closed.
     std::vector<unsigned char> Captured() const;
-    // `count` copies of the sound, end to end.
+    // `count` copies of the sound, end to end, as ALSA is handed it: each 8-bit sample b as the
+    // 16-bit one (b - 128) * 256, in the machine's byte order.
     std::vector<unsigned char> Copies(unsigned count) const;
 
     HWAVEOUT device = nullptr;

@@ -1,8 +1,10 @@
 #include "platform/linux/wave_stream.h"
 
+#include <algorithm>
 #include <alsa/asoundlib.h>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -13,8 +15,10 @@ namespace {
 // Room for a whole bounce sound (2,400 frames at 11,025 Hz) with margin to spare.
 constexpr unsigned LatencyUs = 500000;
 constexpr int WriteAttempts = 4;
+constexpr unsigned long WidePieceSamples = 4096;
 constexpr int CloseWaitSteps = 200;
 constexpr long CloseWaitStepNs = 5000000;
+constexpr int64_t NsPerSecond = 1000000000;
 
 bool silent; // no sound device: every stream is opened without ALSA and plays nothing
 
@@ -27,7 +31,7 @@ bool PickFormat(const WAVEFORMATEX& f, snd_pcm_format_t& format) {
         return false;
     }
     if (f.wBitsPerSample == 8) {
-        format = SND_PCM_FORMAT_U8;
+        format = SND_PCM_FORMAT_S16;
     } else if (f.wBitsPerSample == 16) {
         format = SND_PCM_FORMAT_S16_LE;
     } else {
@@ -79,7 +83,7 @@ MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t forma
         NoteStartFailure("no sound output (ALSA can't start a sound at once); try --silent");
         return MMSYSERR_ERROR;
     }
-    stream = WaveStream{pcm, f.nBlockAlign, buffer};
+    stream = WaveStream{pcm, f.nBlockAlign, f.wBitsPerSample == 8, f.nSamplesPerSec, buffer, 0};
     return MMSYSERR_NOERROR;
 }
 
@@ -97,6 +101,43 @@ bool ReadyFor(snd_pcm_t* pcm, unsigned long frames) {
     return avail >= 0 && static_cast<unsigned long>(avail) >= frames;
 }
 
+// Hands over the frames as they are, or as many as fit a piece once widened: 128 is silence in
+// 8 bits, 0 in 16, and each step of 8 bits is 256 of 16, so the sound is the same exactly.
+snd_pcm_sframes_t WritePiece(const WaveStream& stream, const unsigned char* bytes,
+                             unsigned long frames) {
+    if (!stream.widened) {
+        return snd_pcm_writei(stream.pcm, bytes, frames);
+    }
+    int16_t wide[WidePieceSamples];
+    const unsigned long count = std::min(frames, WidePieceSamples / stream.frameBytes);
+    for (unsigned long i = 0; i < count * stream.frameBytes; ++i) {
+        wide[i] = static_cast<int16_t>((bytes[i] - 128) * 256);
+    }
+    return snd_pcm_writei(stream.pcm, wide, count);
+}
+
+// How long a play just written takes to be heard, as the device says at once. Later the plugins
+// of sound servers can't be relied on: PipeWire's and PulseAudio's, on a stream that has run out,
+// go on reporting it running with a delay of a few hundred frames until the space is asked for,
+// and PulseAudio's on PipeWire then a few frames for ever; and once such a stream has waited,
+// PulseAudio's reads a delay of 0 while a play sounds. So the time is taken once, and never as
+// less than the play's own length nor more than that and the whole buffer.
+int64_t HeardWithinNs(const WaveStream& stream, unsigned long frames) {
+    snd_pcm_sframes_t delay = 0;
+    if (snd_pcm_delay(stream.pcm, &delay) < 0 || delay < 0) {
+        delay = 0;
+    }
+    const unsigned long heard =
+        std::clamp(static_cast<unsigned long>(delay), frames, frames + stream.bufferFrames);
+    return static_cast<int64_t>(heard) * NsPerSecond / stream.rate;
+}
+
+int64_t MonotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * NsPerSecond + now.tv_nsec;
+}
+
 } // namespace
 
 MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
@@ -105,7 +146,7 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
         return WAVERR_BADFORMAT;
     }
     if (silent) {
-        stream = WaveStream{nullptr, f.nBlockAlign, ULONG_MAX};
+        stream = WaveStream{nullptr, f.nBlockAlign, false, f.nSamplesPerSec, ULONG_MAX, 0};
         return MMSYSERR_NOERROR;
     }
     snd_lib_error_set_handler(IgnoreAlsaError);
@@ -122,13 +163,8 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
     return configured;
 }
 
-// Under some sound servers the delay stays non-zero after an underrun, so the state decides too.
 bool WaveStreamSounding(const WaveStream& stream) {
-    snd_pcm_sframes_t delay = 0;
-    if (stream.pcm == nullptr || snd_pcm_delay(stream.pcm, &delay) < 0) {
-        return false;
-    }
-    return snd_pcm_state(stream.pcm) == SND_PCM_STATE_RUNNING && delay > 0;
+    return stream.pcm != nullptr && MonotonicNs() < stream.soundsUntilNs;
 }
 
 // The space was checked first, so a shorter write only comes from an underrun in between (prepare
@@ -142,16 +178,21 @@ MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long fra
     }
     const auto* bytes = static_cast<const unsigned char*>(data);
     unsigned long done = 0;
-    for (int attempt = 0; done < frames && attempt < WriteAttempts; ++attempt) {
+    int underruns = 0;
+    while (done < frames) {
         const snd_pcm_sframes_t n =
-            snd_pcm_writei(stream.pcm, bytes + done * stream.frameBytes, frames - done);
+            WritePiece(stream, bytes + done * stream.frameBytes, frames - done);
         if (n > 0) {
             done += static_cast<unsigned long>(n);
-        } else if (n != -EPIPE || snd_pcm_prepare(stream.pcm) < 0) {
+        } else if (n != -EPIPE || ++underruns == WriteAttempts || snd_pcm_prepare(stream.pcm) < 0) {
             break;
         }
     }
-    return done == frames ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+    if (done != frames) {
+        return MMSYSERR_ERROR;
+    }
+    stream.soundsUntilNs = MonotonicNs() + HeardWithinNs(stream, frames);
+    return MMSYSERR_NOERROR;
 }
 
 // Polled rather than drained: a drain on a stalled device could hold the exit for ever.

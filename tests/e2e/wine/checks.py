@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""Checks of what the Windows program left under Wine.
+"""Checks of what the Windows program left under Wine (its sound: sound_copies.py).
 
     checks.py screen REPORT           the console as read by console_reader
-    checks.py sound CAPTURE MIN MAX   the bytes a file-backed ALSA device received, holding
-                                      between MIN and MAX whole copies of the bounce sound
 
 Prints each fault and exits 1 when there is one.
 """
@@ -15,12 +13,6 @@ GRAY, WHITE, RED, DARK_RED, GRID = 0x77, 0xFF, 0xCC, 0x44, 0x75
 PAIRS = {(FULL, GRAY), (FULL, WHITE), (FULL, RED), (FULL, DARK_RED),
          (SHADE, GRID), (CROSS, GRID), (HORIZONTAL, GRID), (VERTICAL, GRID)}
 BALL = {WHITE, RED, DARK_RED}
-
-SOUND_LENGTH = 4800
-SILENCE = 128
-# The bounce sound: silence, fourteen loud bytes, then silence to the end.
-SOUND = bytes([128, 191, 104, 219, 30, 225, 122, 232, 200, 128, 240, 160, 32, 224, 0])
-SOUND += bytes([SILENCE]) * (SOUND_LENGTH - len(SOUND))
 
 
 def screen_faults(lines):
@@ -55,37 +47,10 @@ def screen_faults(lines):
     return faults
 
 
-def sound_faults(data, minimum, maximum):
-    """Every non-silent byte must belong to a whole, exact copy of the sound. A copy cut short by
-    the end of the file is allowed: the program is ended while it plays."""
-    faults = []
-    copies = 0
-    at = 0
-    while True:
-        loud = next((k for k in range(at, len(data)) if data[k] != SILENCE), None)
-        if loud is None:
-            break
-        start = loud - 1  # the sound's first byte is silent
-        piece = data[start:start + SOUND_LENGTH]
-        if start < at or piece != SOUND[:len(piece)]:
-            faults.append(f"bytes at {loud} are not a copy of the bounce sound")
-            break
-        if len(piece) == SOUND_LENGTH:
-            copies += 1
-        at = start + SOUND_LENGTH
-    if not minimum <= copies <= maximum:
-        faults.append(f"{copies} whole copies of the bounce sound, expected {minimum} to {maximum}")
-    print(f"{copies} whole copies of the bounce sound in {len(data)} bytes")
-    return faults
-
-
 def main(argv):
     if len(argv) == 3 and argv[1] == "screen":
         with open(argv[2], encoding="ascii") as report:
             faults = screen_faults(report.read().splitlines())
-    elif len(argv) == 5 and argv[1] == "sound":
-        with open(argv[2], "rb") as capture:
-            faults = sound_faults(capture.read(), int(argv[3]), int(argv[4]))
     else:
         print(__doc__, file=sys.stderr)
         return 2

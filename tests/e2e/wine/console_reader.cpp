@@ -2,7 +2,9 @@
 // is on it, writes what it found to a report file, and ends the program.
 //   console_reader PROGRAM REPORT [SECONDS]
 // With SECONDS, the program is instead left to run that long after its first frame (or, if it
-// ends by itself, until it ends), and the report gives only how it ended.
+// ends by itself, until it ends), and the report gives only how it ended: "running SEEN TOTAL",
+// the milliseconds from the first frame seen to the program's end and from its start to its end:
+// its clock ran at least the first and at most the second.
 //
 // Report lines: "exit N" when the program ended by itself with code N; otherwise "title T",
 // "buffer W H", "window LEFT TOP RIGHT BOTTOM", "cursor SIZE VISIBLE", then one line per row of
@@ -106,6 +108,7 @@ int main(int argc, char** argv) {
     // Without a console of the reader's own, AttachConsole can take the program's.
     FreeConsole();
 
+    const ULONGLONG started = GetTickCount64();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
@@ -128,17 +131,21 @@ int main(int argc, char** argv) {
         Sleep(PollMs);
         waited += PollMs;
     }
+    const ULONGLONG seen = GetTickCount64();
     if (runMs > 0) {
         if (WaitForSingleObject(child.hProcess, runMs) == WAIT_OBJECT_0 &&
             Ended(child.hProcess, &code)) {
             std::fprintf(report, "exit %lu\n", code);
             return std::fclose(report) == 0 ? 0 : 2;
         }
-        std::fprintf(report, "running\n");
     } else {
         Report(report, screen);
     }
+    const ULONGLONG ending = GetTickCount64();
     TerminateProcess(child.hProcess, 0);
     WaitForSingleObject(child.hProcess, 5000);
+    if (runMs > 0) {
+        std::fprintf(report, "running %llu %llu\n", ending - seen, GetTickCount64() - started);
+    }
     return std::fclose(report) == 0 ? 0 : 2;
 }

@@ -1,7 +1,9 @@
 // A playback device for tests that takes its time as a sound card does: once started, frames leave
 // at the stream's rate, and when they run out the stream stands in underrun. ALSA loads it as the
 // external PCM type "zvtimed"; a file device in front of it records the bytes. With "stale_delay
-// true" it reports, as some sound servers do, a delay that stays non-zero in underrun.
+// true" it behaves as the plugins of sound servers (PipeWire's, PulseAudio's) were seen to: asked
+// for the delay, it neither reaches 0 nor moves the state, which reads RUNNING until something
+// asks for the space.
 #include <alsa/asoundlib.h>
 #include <alsa/pcm_external.h>
 #include <cerrno>
@@ -34,29 +36,39 @@ int Close(snd_pcm_ioplug_t* io) {
     return 0;
 }
 
-// Prepare sets both pointers to 0, so the frames played since the start are the hardware pointer.
-snd_pcm_sframes_t Pointer(snd_pcm_ioplug_t* io) {
-    if (io->state != SND_PCM_STATE_RUNNING) {
-        return static_cast<snd_pcm_sframes_t>(io->hw_ptr);
-    }
+// The frames the clock says have left since the start, whether or not there were that many.
+snd_pcm_sframes_t Elapsed(snd_pcm_ioplug_t* io) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const timespec& from = Of(io).started;
     const double seconds = static_cast<double>(now.tv_sec - from.tv_sec) +
                            static_cast<double>(now.tv_nsec - from.tv_nsec) * 1e-9;
-    const auto played = static_cast<snd_pcm_uframes_t>(seconds * io->rate);
-    if (played < io->appl_ptr) {
-        return static_cast<snd_pcm_sframes_t>(played);
-    }
-    snd_pcm_ioplug_set_state(io, SND_PCM_STATE_XRUN);
-    return static_cast<snd_pcm_sframes_t>(io->appl_ptr);
+    return static_cast<snd_pcm_sframes_t>(seconds * io->rate);
 }
 
-// In underrun the delay reads as if none of the frames written had been heard.
-int StaleDelay(snd_pcm_ioplug_t* io, snd_pcm_sframes_t* delay) {
-    const snd_pcm_sframes_t played = Pointer(io);
+// Prepare sets both pointers to 0, so the frames played since the start are the hardware pointer.
+snd_pcm_sframes_t Pointer(snd_pcm_ioplug_t* io) {
     const auto written = static_cast<snd_pcm_sframes_t>(io->appl_ptr);
-    *delay = io->state == SND_PCM_STATE_XRUN ? written : written - played;
+    if (io->state != SND_PCM_STATE_RUNNING) {
+        return static_cast<snd_pcm_sframes_t>(io->hw_ptr);
+    }
+    const snd_pcm_sframes_t played = Elapsed(io);
+    if (played < written) {
+        return played;
+    }
+    snd_pcm_ioplug_set_state(io, SND_PCM_STATE_XRUN);
+    return written;
+}
+
+// Once the frames have run out, the delay cycles between 8 and 470 frames as time goes on.
+int StaleDelay(snd_pcm_ioplug_t* io, snd_pcm_sframes_t* delay) {
+    constexpr snd_pcm_sframes_t Least = 8;
+    constexpr snd_pcm_sframes_t Cycle = 463;
+    const auto written = static_cast<snd_pcm_sframes_t>(io->appl_ptr);
+    const snd_pcm_sframes_t played = io->state == SND_PCM_STATE_RUNNING
+                                         ? Elapsed(io)
+                                         : static_cast<snd_pcm_sframes_t>(io->hw_ptr);
+    *delay = played < written ? written - played : Least + played % Cycle;
     return 0;
 }
 
