@@ -23,6 +23,7 @@ bool stopCaught;
 volatile sig_atomic_t exitSignal;
 volatile sig_atomic_t stopAsked;
 volatile sig_atomic_t screenLost;
+volatile sig_atomic_t continued;
 volatile sig_atomic_t shuttingDown;
 
 constexpr int64_t NanosecondsPerSecond = 1'000'000'000;
@@ -57,6 +58,11 @@ void OnStop(int) {
 
 void OnScreenLost(int) {
     screenLost = 1;
+}
+
+void OnContinue(int) {
+    screenLost = 1;
+    continued = 1;
 }
 
 void BlockExitSignals(int how) {
@@ -95,14 +101,21 @@ void StopForShell() {
     stopAsked = 0;
     timespec stopped;
     clock_gettime(CLOCK_MONOTONIC, &stopped);
+    continued = 0;
     AwaitLateAnswers();
     RestoreTerminal();
-    struct sigaction stopByDefault = {};
-    struct sigaction onStop;
-    stopByDefault.sa_handler = SIG_DFL;
-    sigaction(SIGTSTP, &stopByDefault, &onStop);
-    raise(SIGTSTP);
-    sigaction(SIGTSTP, &onStop, nullptr);
+    // Started from a script, the program shares its job with a shell that stopped at once, and
+    // whose own shell took the terminal back meanwhile: giving the terminal back then stopped the
+    // program too (SIGTTOU), and it has already been resumed. Stopping once more would leave it
+    // stopped for good, with nothing left to resume it.
+    if (continued == 0) {
+        struct sigaction stopByDefault = {};
+        struct sigaction onStop;
+        stopByDefault.sa_handler = SIG_DFL;
+        sigaction(SIGTSTP, &stopByDefault, &onStop);
+        raise(SIGTSTP);
+        sigaction(SIGTSTP, &onStop, nullptr);
+    }
     timespec resumed;
     clock_gettime(CLOCK_MONOTONIC, &resumed);
     stoppedNanoseconds += (resumed.tv_sec - stopped.tv_sec) * NanosecondsPerSecond +
@@ -137,7 +150,8 @@ void CatchSignals() {
     }
     const struct sigaction onScreenLost = Handler(OnScreenLost, SA_RESTART);
     sigaction(SIGWINCH, &onScreenLost, &previousResize);
-    sigaction(SIGCONT, &onScreenLost, &previousContinue);
+    const struct sigaction onContinue = Handler(OnContinue, SA_RESTART);
+    sigaction(SIGCONT, &onContinue, &previousContinue);
 }
 
 void ReleaseSignals() {
