@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The terminal program's sound. Played into a file-backed null ALSA device, it must leave whole,
-# exact copies of the bounce sound (each 8-bit sample as the 16-bit one the program hands ALSA),
-# one per floor bounce of the replay tool in the time it ran, and nothing else: at least those up
-# to the time from its first frame seen to its end, at most those up to the time from its start to
-# its end, as measured. Without a usable device the program must not start.
+# exact copies of the bounce sound (as the 16-bit samples the program hands ALSA) and nothing else,
+# one per floor bounce of the replay tool in the time it ran, as measured from its first frame seen
+# (at least) and from its start (at most). Without a usable device the program must not start.
 #   sound_linux.sh ZORVENDALE ZORVENDALE_REPLAY
 set -euo pipefail
 program=$1
@@ -30,7 +29,6 @@ described_sound() {
 }
 
 now() { date +%s.%N; }
-later_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
 # Runs the program alone in a private tmux server, on an 80 by 45 terminal.
 start_program() { # session config command...
@@ -41,10 +39,9 @@ start_program() { # session config command...
 }
 
 wait_for_first_frame() { # session
-    local deadline
-    deadline=$(awk -v t="$(now)" 'BEGIN { print t + 15 }')
+    local deadline=$((SECONDS + 15)) # awk would print a time of day as 1.79681e+09
     until tmux -L "$server" capture-pane -p -t "$1" 2>/dev/null | grep -q '[^[:space:]]'; do
-        later_than "$(now)" "$deadline" && fail "no frame drawn within 15 s"
+        ((SECONDS < deadline)) || fail "no frame drawn within 15 s"
         sleep 0.02
     done
 }

@@ -1,281 +1,326 @@
 #!/usr/bin/env python3
-"""The terminal program's sound on a real sound server: a private PipeWire server (pipewire,
-wireplumber and the PulseAudio daemon on a bus of dbus-run-session) with a null sink, whose output
-pw-record records. ALSA's default device is pointed, by a configuration of the check's own, at
-PipeWire's own ALSA plugin and then at the PulseAudio plugin, and for each:
- - about 12 s of the program in a terminal, stopped once with Ctrl-Z and resumed with fg between
-   two bounces: at the sink, one whole, exact copy of the bounce sound (the replay tool's) at each
-   of the replay tool's floor bounces, spaced as the replay's within a few tens of milliseconds
-   (across the pause, plus its length as measured; on a loaded machine, plus the load's delays as
-   measured), and no other sound;
- - q between plays there, and in a second run q during the first play: status 0, and the end no
-   later than 0.1 s (during a play, 0.1 s and the sound's length) after what the same key took
-   to end a --silent run of the program at the same moment.
-The packages pipewire-alsa and pipewire-pulse are fetched into PACKAGE_FOLDER and unpacked there,
-never installed; where they can't be had, the check is skipped (77) and says why.
+"""The terminal program's sound on a private PipeWire server with a null sink, through PipeWire's
+ALSA plugin and then the PulseAudio plugin on pipewire-pulse: about 12 s of the program in a tmux
+pane, with Ctrl-Z and fg between two bounces, then q (between plays on the first plugin, during a
+play on the second). The sink must get a whole, exact copy of the bounce sound at each of the
+replay tool's floor bounces, spaced as those and the pause, and nothing else; q must end the
+program with status 0 about as quickly as a --silent one beside it. pipewire-alsa and
+pipewire-pulse, which would remove an installed PulseAudio, are unpacked into PACKAGE_FOLDER,
+never installed; where they can't be had the check is skipped (77).
 
 usage: sound_pipewire.py PROGRAM REPLAY_TOOL PACKAGE_FOLDER
 """
+import ctypes
+import glob
 import os
+import shlex
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "pipewire"))
 sys.dont_write_bytecode = True  # nothing written into the source tree
-
 # pylint: disable=wrong-import-position
-import packages
-import server
-from sound_copies import SILENCE, bounce_sound, find_copies, floor_bounces
-from pane import Pane
-from recording import Recording
+from sound_copies import bounce_sound, find_copies, floor_bounces
 
-TOOLS = ("dbus-run-session", "pipewire", "wireplumber", "pw-cli", "pw-record", "tmux")
-PLAYS = 5  # the floor bounces of the long run, the last about 10 s in
-PAUSED_BEFORE = 3  # the bounce that comes after the Ctrl-Z pause
-PAUSE = 1.0
-# A cycle of the graph and a few of the program's passes; on a loaded machine, twice the longest a
-# sleep of the check's own overslept meanwhile, as the program's loop may be held up as long.
-SPACING = 0.05
-ENDING = 0.1
-FIRST_SOUND = 20  # seconds from the start, however slow the machine
+RATE = 11025  # the sound's: nothing is resampled on its way to the sink
+SINK = "zorvendale-check-sink"
+CONFIG = {  # a cycle of 256 frames, 23 ms, takes a burst to the sink; no device of the machine's
+    "pipewire/pipewire.conf.d/zorvendale.conf": "context.properties = { "
+    f"default.clock.rate = {RATE} default.clock.allowed-rates = [ {RATE} ] "
+    "default.clock.quantum = 256 default.clock.min-quantum = 256 default.clock.max-quantum = 256 }",
+    "wireplumber/main.lua.d/51-zorvendale.lua": "alsa_monitor.enabled = false\n"
+    "v4l2_monitor.enabled = false\nlibcamera_monitor.enabled = false",
+    "wireplumber/bluetooth.lua.d/51-zorvendale.lua": "bluez_monitor.enabled = false",
+}
+PLAYS, PAUSED_BEFORE, PAUSE = 5, 3, 1.0  # the fifth floor bounce comes about 10 s in
+SPACING, ENDING = 0.05, 0.1  # a cycle and a few of the program's passes; its way out
+LATE = [0.0]  # the most a sleep of the check's overslept: the machine's load, measured
+
+
+def run(*command, **options):
+    return subprocess.run(command, capture_output=True, text=True, check=False, **options)
+
+
+def skip(reason):
+    print("SKIP:", reason)
+    sys.exit(77)
+
+
+def nap(seconds):
+    before, seconds = time.monotonic(), max(0.0, seconds)
+    time.sleep(seconds)
+    LATE[0] = max(LATE[0], time.monotonic() - before - seconds)
+
+
+def wait(ready, seconds, what=None):
+    """The time ready() first held; None, or a failure naming what, if not within the seconds."""
+    deadline = time.monotonic() + seconds
+    while not ready():
+        if time.monotonic() > deadline:
+            if what:
+                raise RuntimeError(f"{what} not within {seconds} s")
+            return None
+        nap(0.005)
+    return time.monotonic()
+
+
+def unpacked(cache):
+    """The packages' files, in the installed PipeWire's version, fetched on first use."""
+    status, _, version = run("dpkg-query", "-W", "-f=${Status} ${Version}",
+                             "libpipewire-0.3-0").stdout.rpartition(" ")
+    if status != "install ok installed":
+        skip("PipeWire is not installed (scripts/install-packages test installs it)")
+    root = os.path.join(os.path.abspath(cache), f"pipewire-{version}")  # -c takes a relative name
+    if not os.path.isdir(root):
+        os.makedirs(cache, exist_ok=True)
+        names = [f"pipewire-alsa={version}", f"pipewire-pulse={version}"]
+        with tempfile.TemporaryDirectory(dir=cache) as folder:
+            if run("apt-get", "download", *names, cwd=folder).returncode != 0:
+                sudo = [] if os.geteuid() == 0 else ["sudo", "-n"]  # lists cleared after installs
+                run(*sudo, "apt-get", "-o", "DPkg::Lock::Timeout=900", "update", "-qq")
+                if (fetched := run("apt-get", "download", *names, cwd=folder)).returncode != 0:
+                    skip(f"apt-get download {' '.join(names)} failed: {fetched.stderr.strip()}")
+            for deb in glob.glob(f"{folder}/*.deb"):
+                subprocess.run(["dpkg-deb", "-x", deb, f"{folder}/root"], check=True)
+            os.rename(f"{folder}/root", root)
+    return root
+
+
+def alsa_config(path, lines):
+    """ALSA's own configuration without the hooks that load the machine's, and the lines given."""
+    with open("/usr/share/alsa/alsa.conf", encoding="utf-8") as f:
+        text = f.read()
+    start = text.index("\n@hooks [")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text[:start] + text[text.index("\n]\n", start) + 2:] + "\n" + lines + "\n")
+
+
+class Pane:
+    """The program as a job of an interactive shell in a tmux pane, so that Ctrl-Z and fg work as
+    a user's would."""
+
+    def __init__(self, tmux, name, env, *command):
+        self.tmux, self.name = tmux, name
+        settings = [f"{key}={value}" for key, value in env.items()]
+        subprocess.run(["tmux", "-L", tmux, "-f", "/dev/null", "new-session", "-d", "-s", name,
+                        "-x", "80", "-y", "45", "env", *settings, "PS1=$ ", "sh", "-i"], check=True)
+        shell = run("tmux", "-L", tmux, "display", "-p", "-t", name, "#{pane_pid}").stdout.strip()
+        self.type(shlex.join(command))
+        wait(lambda: run("pgrep", "-P", shell).stdout, 10, f"{name}: the program's start")
+        self.pid = int(run("pgrep", "-P", shell).stdout)
+
+    def keys(self, *keys):
+        """Sends the keys; returns the time just before."""
+        sent = time.monotonic()
+        subprocess.run(["tmux", "-L", self.tmux, "send-keys", "-t", self.name, *keys], check=True)
+        return sent
+
+    def type(self, line):
+        sent = self.keys("-l", line)
+        self.keys("Enter")
+        return sent
+
+    def state(self):
+        """The process's state letter (R, S, T, ...), or None once it has ended."""
+        try:
+            with open(f"/proc/{self.pid}/stat", encoding="ascii") as f:
+                state = f.read().rsplit(")", 1)[1].split()[0]
+        except FileNotFoundError:
+            return None
+        return None if state in "ZX" else state
+
+    def status(self, work):
+        """The status the program ended with, asked of the shell."""
+        path = f"{work}/{self.name}.status"
+        self.type(f"echo $? >{path}.new; mv {path}.new {path}")
+        wait(lambda: os.path.exists(path), 5, f"{self.name}: the shell's answer")
+        with open(path, encoding="ascii") as f:
+            return int(f.read())
+
+
+class Check:
+    def __init__(self, work, program, replay):
+        self.work, self.program, self.processes = work, program, []
+        self.sound, self.bounces = bounce_sound(replay), floor_bounces(replay, 14)[:PLAYS]
+        self.runtime = f"{work}/runtime"
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=work,
+                        PULSE_SERVER=f"unix:{self.runtime}/pulse/native",
+                        XDG_CONFIG_HOME=f"{work}/config", XDG_STATE_HOME=f"{work}/state",
+                        DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent")
+        for name in ("PIPEWIRE_REMOTE", "PIPEWIRE_RUNTIME_DIR", "PULSE_RUNTIME_PATH"):
+            self.env.pop(name, None)
+        for path, text in CONFIG.items():
+            os.makedirs(os.path.dirname(f"{work}/config/{path}"), exist_ok=True)
+            with open(f"{work}/config/{path}", "w", encoding="ascii") as f:
+                f.write(text + "\n")
+        os.makedirs(self.runtime, mode=0o700)
+
+    def spawn(self, *command):
+        """A process of the server's, ended with the check however it ends."""
+        self.processes.append(subprocess.Popen(
+            command, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM)))  # PR_SET_PDEATHSIG
+        return self.processes[-1]
+
+    # The sink comes before the PulseAudio daemon, which would otherwise make one of its own.
+    def start(self, pulse_config):
+        self.spawn("pipewire")
+        wait(lambda: os.path.exists(f"{self.runtime}/pipewire-0"), 10, "PipeWire")
+        self.spawn("wireplumber")
+        made = run("pw-cli", "create-node", "adapter", "{ factory.name=support.null-audio-sink "
+                   f"node.name={SINK} media.class=Audio/Sink object.linger=1 audio.rate={RATE} "
+                   "audio.position=[FL FR] priority.session=2000 priority.driver=2000 }",
+                   env=self.env)
+        if made.returncode != 0 or "error" in made.stdout + made.stderr:
+            raise RuntimeError(f"no null sink: {made.stdout}{made.stderr}")
+        for kind, name in (("Node", SINK), ("Client", "WirePlumber")):
+            wait(lambda: name in run("pw-cli", "ls", kind, env=self.env).stdout, 10, name)
+        self.spawn("pipewire", "-c", pulse_config)
+        wait(lambda: os.path.exists(f"{self.runtime}/pulse/native"), 10, "pipewire-pulse")
+
+    def stop(self):
+        for process in reversed(self.processes):
+            process.terminate()
+            process.wait()
+
+    def read(self):
+        """What pw-record has written so far."""
+        if os.path.exists(self.path):
+            with open(self.path, "rb") as f:
+                if self.at is None and (found := f.read(4096).find(b"data")) >= 0:
+                    self.at = found + 8
+                if self.at is not None:
+                    f.seek(self.at + len(self.recording))
+                    self.recording += f.read()
+        return self.recording
+
+    def bursts(self, count, seconds):
+        """The time count bursts had reached the sink, or None if they did not in the seconds."""
+        def counted():
+            starts, partial, _ = find_copies(self.read(), self.sound)
+            return len(starts) + (partial is not None) >= count
+        return wait(counted, seconds)
+
+    def grown(self, seconds):
+        """Waits until the recording holds that many seconds more than now."""
+        size = len(self.read()) + seconds * 2 * RATE
+        wait(lambda: len(self.read()) >= size, 10, "the recording")
+
+    # A run with its own recording and tmux server: the program with sound, and beside it the
+    # same program --silent, whose ending on the same key measures the harness's delays.
+    def plugin(self, lines, during):
+        alsa_config(f"{self.work}/alsa.conf", lines)
+        env = {"LANG": "C.UTF-8", "LC_ALL": "", "COLORTERM": "",
+               "ALSA_CONFIG_PATH": f"{self.work}/alsa.conf",
+               **{key: self.env[key] for key in ("XDG_RUNTIME_DIR", "PULSE_SERVER", "HOME")}}
+        tmux = f"zorvendale-pipewire-{os.getpid()}-{during}"
+        self.path, self.recording, self.at = f"{self.work}/{during}.wav", b"", None
+        recorder = self.spawn("pw-record", "--target", SINK, "-P", "{ stream.capture.sink=true }",
+                              "--rate", str(RATE), "--channels", "2", "--format", "u8", self.path)
+        LATE[0] = 0.0
+        try:
+            self.grown(0.2)
+            playing = Pane(tmux, "sound", env, self.program)
+            silent = Pane(tmux, "silent", env, self.program, "--silent")
+            pause = (0.0, 0.0)
+            seen = self.bursts(1, 20)
+            for k in range(1, PLAYS if seen else 0):
+                due = seen + self.bounces[k] - self.bounces[k - 1]
+                if k == PAUSED_BEFORE:
+                    nap(seen + 0.4 - time.monotonic())
+                    asked = playing.keys("C-z")
+                    stopped = wait(lambda: playing.state() == "T", 5, "Ctrl-Z stopping it")
+                    nap(PAUSE)
+                    continued = playing.type("fg")
+                    running = wait(lambda: playing.state() != "T", 5, "fg resuming it")
+                    pause = (continued - stopped, running - asked)  # the least and the most
+                    due += pause[1]
+                if not (seen := self.bursts(k + 1, due + 1.0 - time.monotonic())):
+                    break
+            if seen and not during:
+                nap(seen + 0.6 - time.monotonic())
+            faults = self.quit(playing, silent, during)
+            self.grown(0.3)  # the end of the last sound, if any came after all
+            # The program's loop may have been held up as long as the check's sleeps, twice over.
+            return faults + self.judge(pause, SPACING + 2 * LATE[0])
+        finally:
+            run("tmux", "-L", tmux, "kill-server")
+            recorder.terminate()
+
+    def quit(self, playing, silent, during):
+        label = "q during a play" if during else "q between plays"
+        panes = (silent, playing)
+        sent = [pane.keys("q") for pane in panes]
+        ended = [wait(lambda pane=pane: pane.state() is None, 10, label) for pane in panes]
+        reference, took = ended[0] - sent[0], ended[1] - sent[1]
+        print(f"{label}: ended in {took:.3f} s; --silent in {reference:.3f} s")
+        allowed = reference + ENDING + (len(self.sound) / 2 / RATE if during else 0)
+        faults = []
+        for name, pane in (("the program", playing), ("--silent", silent)):
+            if (status := pane.status(self.work)) != 0:
+                faults.append(f"{label}: {name} ended with status {status}")
+        if took > allowed:
+            faults.append(f"{label}: ended {took:.3f} s after the key, more than {allowed:.3f} s")
+        return faults
+
+    # Every burst a whole, exact copy, and nothing else; each after the first as far from it as
+    # the replay's bounces, and the pause.
+    def judge(self, pause, spacing):
+        starts, partial, strays = find_copies(self.read(), self.sound)
+        faults = []
+        if strays:
+            faults.append(f"{len(strays)} bytes of other sound, {strays[0] / 2 / RATE:.3f} s in")
+        if partial is not None:
+            faults.append(f"a copy cut short {partial / 2 / RATE:.3f} s in")
+        if len(starts) != PLAYS:
+            faults.append(f"{len(starts)} whole copies at the sink for {PLAYS} floor bounces")
+        errors = []
+        for k in range(1, min(len(starts), PLAYS)):
+            gap = (starts[k] - starts[0]) / 2 / RATE
+            low = high = self.bounces[k] - self.bounces[0]
+            if k >= PAUSED_BEFORE:
+                low, high = low + pause[0], high + pause[1]
+            errors.append(f"{max(gap - high, min(gap - low, 0.0)) * 1000:.0f}")
+            if not low - spacing <= gap <= high + spacing:
+                faults.append(f"copy {k + 1} came {gap:.3f} s after the first, not {low:.3f} to "
+                              f"{high:.3f} s as the replay's bounces")
+        print(f"{len(starts)} copies; spacing off the replay's by {', '.join(errors)} ms, allowed "
+              f"{spacing * 1000:.0f}")
+        return faults
 
 
 def main(argv):
     if len(argv) != 4:
-        print(__doc__, file=sys.stderr)
-        return 2
-    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
-    if missing:
-        print(f"SKIP: {', '.join(missing)} not installed (scripts/install-packages test installs "
-              "them)")
-        return 77
+        sys.exit(__doc__)
+    tools = ("dbus-run-session", "pipewire", "wireplumber", "pw-cli", "pw-record", "tmux")
+    if missing := [tool for tool in tools if shutil.which(tool) is None]:
+        skip(f"{', '.join(missing)} not installed (scripts/install-packages test installs them)")
     if os.environ.get("ZORVENDALE_CHECK_BUS") != "private":
         os.environ["ZORVENDALE_CHECK_BUS"] = "private"
         os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable, *argv])
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # through the clean-ups
-    program, replay, cache = argv[1:]
-    try:
-        unpacked = packages.Unpacked(cache)
-        plugin = unpacked.alsa_plugin()
-    except packages.Unavailable as reason:
-        print(f"SKIP: {reason}")
-        return 77
-    sound = bounce_sound(replay)
-    bounces = floor_bounces(replay, 14)[:PLAYS]
+    root = unpacked(argv[3])
+    if not (plugin := glob.glob(f"{root}/usr/lib/*/alsa-lib/libasound_module_pcm_pipewire.so")):
+        skip(f"no PipeWire ALSA plugin in {root}")
     with tempfile.TemporaryDirectory(prefix="zorvendale-pipewire.") as work:
-        work = os.environ.get("KEEP") or work  # KEEP=DIR keeps the recordings and logs there
-        sink = server.Server(work, unpacked.pulse_config())
+        check = Check(work, argv[1], argv[2])
         try:
-            sink.start()
-            check = Check(work, sink, program, sound, bounces)
-            faults = check.plugin("PipeWire's ALSA plugin",
-                                  f'pcm_type.pipewire {{ lib "{plugin}" }}\n'
-                                  "pcm.!default { type pipewire }")
-            pulse = f"unix:{sink.pulse_socket}"
-            faults += check.plugin("the PulseAudio plugin",
-                                   f'pcm.!default {{ type pulse server "{pulse}" }}')
-        except server.Failed as failure:
-            faults = [str(failure)]
+            check.start(f"{root}/usr/share/pipewire/pipewire-pulse.conf")
+            faults = [f"PipeWire's ALSA plugin: {fault}" for fault in check.plugin(
+                f'pcm_type.pipewire {{ lib "{plugin[0]}" }}\npcm.!default {{ type pipewire }}',
+                during=False)]
+            faults += [f"the PulseAudio plugin: {fault}" for fault in check.plugin(
+                "pcm.!default { type pulse }", during=True)]
         finally:
-            sink.stop()
+            check.stop()
     for fault in faults:
         print("FAIL:", fault)
     print("PASS" if not faults else f"{len(faults)} check(s) failed")
     return 1 if faults else 0
 
-
-# The machine's own configuration files (the hooks that load them) are left out of the copy.
-def alsa_config(path, lines):
-    with open("/usr/share/alsa/alsa.conf", encoding="utf-8") as f:
-        text = f.read()
-    start = text.index("\n@hooks [")
-    end = text.index("\n]\n", start) + 2
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text[:start] + text[end:] + "\n" + lines + "\n")
-
-
-def sleep_until(moment):
-    time.sleep(max(0.0, moment - time.monotonic()))
-
-
-def wait_ended(panes, seconds):
-    """The time each pane's program was first seen to have ended (None: still running)."""
-    ended = [None] * len(panes)
-    deadline = time.monotonic() + seconds
-    while None in ended and time.monotonic() < deadline:
-        for k, pane in enumerate(panes):
-            if ended[k] is None and pane.state() is None:
-                ended[k] = time.monotonic()
-        time.sleep(0.002)
-    return ended
-
-
-class Lateness(threading.Thread):
-    """How late a 1 ms sleep wakes up, at worst, while it runs: the machine's load, measured."""
-
-    def __init__(self):
-        super().__init__(daemon=True)
-        self.worst = 0.0
-        self.running = True
-
-    def run(self):
-        while self.running:
-            before = time.monotonic()
-            time.sleep(0.001)
-            self.worst = max(self.worst, time.monotonic() - before - 0.001)
-
-
-class Check:
-    def __init__(self, work, sink, program, sound, bounces):
-        self.work = work
-        self.sink = sink
-        self.program = program
-        self.sound = sound
-        self.bounces = bounces
-        self.runs = 0
-
-    def plugin(self, label, lines):
-        config = os.path.join(self.work, f"alsa-{self.runs}.conf")
-        alsa_config(config, lines)
-        env = {"LANG": "C.UTF-8", "LC_ALL": "", "COLORTERM": "", "ALSA_CONFIG_PATH": config}
-        env.update({key: self.sink.env[key] for key in ("XDG_RUNTIME_DIR", "PULSE_SERVER", "HOME")})
-        faults = self.run(env, long=True) + self.run(env, long=False)
-        return [f"{label}: {fault}" for fault in faults]
-
-    # A run with its own recording and tmux server: the program with sound, and beside it the
-    # same program --silent, whose ending on the same key is the measure of the harness's delays.
-    def run(self, env, long):
-        self.runs += 1
-        tmux = f"zorvendale-pipewire-{os.getpid()}-{self.runs}"
-        path = os.path.join(self.work, f"run-{self.runs}.wav")
-        recorder = self.sink.record(path)
-        recording = Recording(path, server.RATE, len(self.sound))
-        lateness = Lateness()
-        lateness.start()
-        try:
-            if not recording.wait_for_samples(0.2, time.monotonic() + 10):
-                return ["the recorder recorded nothing"]
-            playing = Pane(tmux, "sound", self.work, env)
-            silent = Pane(tmux, "silent", self.work, env)
-            playing.start(self.program)
-            silent.start(self.program, "--silent")
-            faults, pause = (self.bounce_through(recording, playing) if long else
-                             self.first_bounce(recording, playing))
-            faults += self.quit(playing, silent, during=not long)
-            time.sleep(0.3)  # the end of the last sound, if any came after all
-            lateness.running = False
-            faults += self.judge(recording, PLAYS if long else 1, pause,
-                                 SPACING + 2 * lateness.worst)
-        finally:
-            lateness.running = False
-            subprocess.run(["tmux", "-L", tmux, "kill-server"], stderr=subprocess.DEVNULL,
-                           check=False)
-            recorder.terminate()
-            recorder.wait()
-        return [f"{'12 s run' if long else 'short run'}: {fault}" for fault in faults]
-
-    def first_bounce(self, recording, playing):
-        onsets, _ = recording.wait_for_bursts(1, time.monotonic() + FIRST_SOUND)
-        return (["no sound within 20 s of the start"] if not onsets else []), None
-
-    # Waits for each bounce's burst at the sink, stopping the program with Ctrl-Z between two of
-    # them; the sink's recording is judged afterwards.
-    def bounce_through(self, recording, playing):
-        onsets, seen = recording.wait_for_bursts(1, time.monotonic() + FIRST_SOUND)
-        if not onsets:
-            return ["no sound within 20 s of the start"], None
-        faults, pause = [], None
-        for k in range(1, PLAYS):
-            due = seen + self.bounces[k] - self.bounces[k - 1]
-            if k == PAUSED_BEFORE:
-                paused, pause = self.pause(playing, seen + 0.4)
-                faults += paused
-                due += pause[1]
-            onsets, seen = recording.wait_for_bursts(k + 1, due + 1.0)
-            if len(onsets) <= k:
-                break
-        sleep_until(seen + 0.6)  # between plays
-        return faults, pause
-
-    def pause(self, playing, moment):
-        """Ctrl-Z, and fg after a while: the least and the most the program can have been
-        stopped, as measured."""
-        sleep_until(moment)
-        asked = playing.keys("C-z")
-        stopped = playing.wait_until(lambda state: state == "T", 5)
-        if stopped is None:
-            return ["Ctrl-Z did not stop the program"], (0.0, 0.0)
-        time.sleep(PAUSE)
-        continued = playing.resume()
-        running = playing.wait_until(lambda state: state != "T", 5)
-        if running is None:
-            return ["fg did not resume the program"], (0.0, 0.0)
-        return [], (continued - stopped, running - asked)
-
-    def quit(self, playing, silent, during):
-        label = "q during a play" if during else "q between plays"
-        sent = [silent.keys("q"), playing.keys("q")]
-        ended = wait_ended([silent, playing], 10)
-        if None in ended:
-            return [f"{label}: still running 10 s later"]
-        reference, took = ended[0] - sent[0], ended[1] - sent[1]
-        print(f"{label}: ended in {took:.3f} s; --silent in {reference:.3f} s")
-        faults = []
-        allowed = reference + ENDING + (len(self.sound) / 2 / server.RATE if during else 0)
-        if took > allowed:
-            faults.append(f"{label}: ended {took:.3f} s after the key, more than {allowed:.3f} s")
-        for name, pane in (("the program", playing), ("--silent", silent)):
-            if (status := pane.status()) != 0:
-                faults.append(f"{label}: {name} ended with status {status}")
-        return faults
-
-    def judge(self, recording, expected, pause, spacing):
-        onsets = recording.bursts()
-        faults = self.copy_faults(recording, onsets)
-        if len(onsets) != expected:
-            faults.append(f"{len(onsets)} burst(s) at the sink for {expected} floor bounce(s)")
-        return faults + self.spacing_faults(recording, onsets[:expected], pause, spacing)
-
-    # Every burst a whole, exact copy of the sound, and nothing else.
-    def copy_faults(self, recording, onsets):
-        starts, partial, strays = find_copies(recording.read(), self.sound)
-        lead = next(k for k, byte in enumerate(self.sound) if byte != SILENCE)
-        inexact = [at for at in onsets if at - lead not in starts]
-        faults = []
-        if inexact:
-            faults.append(f"{len(inexact)} burst(s) not a whole, exact copy of the bounce sound, "
-                          f"the first {recording.seconds(inexact[0]):.3f} s in")
-        elif strays:
-            faults.append(f"{len(strays)} bytes of other sound, the first "
-                          f"{recording.seconds(strays[0]):.3f} s in")
-        if partial is not None:
-            faults.append(f"a copy cut short {recording.seconds(partial):.3f} s in")
-        return faults
-
-    # Each burst after the first as far from it as the replay's bounces, and the pause.
-    def spacing_faults(self, recording, onsets, pause, spacing):
-        faults, errors = [], []
-        for k in range(1, len(onsets)):
-            gap = recording.seconds(onsets[k] - onsets[0])
-            low = high = self.bounces[k] - self.bounces[0]
-            if k >= PAUSED_BEFORE and pause is not None:
-                low, high = low + pause[0], high + pause[1]
-            errors.append(gap - high if gap > high else min(gap - low, 0.0))
-            if not low - spacing <= gap <= high + spacing:
-                faults.append(f"burst {k + 1} came {gap:.3f} s after the first, not {low:.3f} "
-                              f"to {high:.3f} s as the replay's bounces")
-        if errors:
-            print(f"{len(onsets)} bursts; spacing off the replay's by "
-                  f"{', '.join(f'{error * 1000:.0f}' for error in errors)} ms, allowed "
-                  f"{spacing * 1000:.0f}")
-        return faults
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv))
