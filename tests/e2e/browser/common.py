@@ -262,13 +262,11 @@ class DevTools:
 
 # The checks every engine passes, over a browser with evaluate and open: DevTools above, Firefox
 # and WebKit in engines.py.
-def read_report(browser):
-    return parse_report(browser.evaluate("(document.getElementById('report') || {}).textContent"
-                                         " || ''"))
-
-
-def report_when(browser, ready, what, seconds=30):
-    return until(lambda: read_report(browser), lambda r: r and ready(r), what, seconds)
+def read_report(browser, ready=bool, what='no report', seconds=30):
+    """The page's report, once ready(it)."""
+    text = "(document.getElementById('report') || {}).textContent || ''"
+    return until(lambda: parse_report(browser.evaluate(text)), lambda r: r and ready(r), what,
+                 seconds)
 
 
 def past(reading):
@@ -276,10 +274,9 @@ def past(reading):
 
 
 def open_waiting(browser, page, first_frame):
-    """Loads the page afresh with #report (the report written, nothing more) and checks that it
-    waits on its first frame with the start buttons."""
+    """Loads the page afresh, only writing its report, and checks its wait for a start."""
     browser.open('file://%s#report' % page)
-    report_when(browser, lambda r: r.get('frames') == '1', 'no first frame')
+    read_report(browser, lambda r: r.get('frames') == '1', 'no first frame')
     time.sleep(1)  # long enough for a bounce, were the animation running
     report = read_report(browser)
     shown = browser.evaluate("[document.title, ...[...document.querySelectorAll('#start button')]"
@@ -294,7 +291,7 @@ def open_waiting(browser, page, first_frame):
 
 
 def check_started(browser, with_sound, first_bounce, how):
-    report = report_when(browser, past(first_bounce + 100), 'no floor bounce after ' + how)
+    report = read_report(browser, past(first_bounce + 100), 'no floor bounce after ' + how)
     writes, plays = parse_events(report['writes']), parse_events(report['plays'])
     check(report['started'] == 'yes' and report['prompt'] == 'hidden' and
           writes[0][0] == first_bounce and writes[0][2] == 0,
@@ -311,8 +308,7 @@ def check_started(browser, with_sound, first_bounce, how):
 
 
 def check_frame(report, replay, work):
-    """The report's last frame, canvas and sound against the replay tool's, for the readings 0 to
-    the last one the page advanced to; returns the replay tool's frames."""
+    """The report's frames, last one, canvas and sound against the replay tool's, returned."""
     last = int(report['reading'] or -1)
     check(report['written'] == str(last + 1),
           'a frame written for each of the readings 0 to %d, and no other' % last)

@@ -5,7 +5,6 @@ import json
 import os
 import socket
 import subprocess
-import tempfile
 import urllib.request
 
 from common import fail, launch, stop, until
@@ -16,8 +15,8 @@ ELEMENT = 'element-6066-11e4-a52e-4f735466cecf'  # a WebDriver element reference
 class WebDriver:
     """The commands, over a transport's command(name, params) once its connect() has run."""
 
-    def __init__(self):
-        self.processes, self.files = [], tempfile.mkdtemp(prefix='zorvendale-webdriver-')
+    def __init__(self, work):
+        self.processes, self.work = [], work
 
     def evaluate(self, expression):
         return self.command('ExecuteScript', {'script': 'return ' + expression, 'args': []})
@@ -35,18 +34,18 @@ class WebDriver:
     def close(self):
         for process in self.processes:
             stop(process)
-        subprocess.run(['rm', '-rf', self.files])
 
 
 class Firefox(WebDriver):
     """Headless in a fresh profile, through Marionette's length-prefixed JSON on a socket."""
 
     def connect(self):
-        with open(self.files + '/user.js', 'w') as prefs:
+        os.mkdir(self.work + '/profile')
+        with open(self.work + '/profile/user.js', 'w') as prefs:
             prefs.write('user_pref("marionette.port", 0);\n')  # a free one, written to a file
         self.processes.append(launch(['firefox-esr', '--headless', '--marionette', '--no-remote',
-                                      '--profile', self.files]))
-        port = until(lambda: open(self.files + '/MarionetteActivePort').read(), str.isdigit,
+                                      '--profile', self.work + '/profile']))
+        port = until(lambda: open(self.work + '/profile/MarionetteActivePort').read(), str.isdigit,
                      'no Marionette port', 60)
         self.stream = socket.create_connection(('127.0.0.1', int(port))).makefile('rwb')
         self.next_id = 0

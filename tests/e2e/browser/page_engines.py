@@ -16,7 +16,7 @@ page, replay = page_or_skip(sys.argv[2]), sys.argv[3]
 
 with tempfile.TemporaryDirectory(prefix='zorvendale-engine-') as work:
     first_frame, first_bounce = first_frame_and_bounce(replay, work)
-    browser = engine()
+    browser = engine(work)
     try:
         browser.connect()
         open_waiting(browser, page, first_frame)
