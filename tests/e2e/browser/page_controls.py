@@ -48,21 +48,21 @@ def act(browser, name):
 
 
 def stands_still(browser, what, resume):
-    """Checks that the reading and the clock stand still, then that after resume() the animation
-    goes on from the clock where it stopped."""
+    """Checks that no frame comes while the animation is stopped, then that after resume() it goes
+    on from the reading where it stopped: the clock stood still too."""
     stopped = read_report(browser)
     recent = [int(r) for r in stopped['recent'].split()]
     step = max(b - a for a, b in zip(recent, recent[1:]))
-    time.sleep(10 * step / 1000)  # some frames' worth, were it running
+    time.sleep(10 * step / 1000)  # ten frames' worth, were it running
     still = read_report(browser)
-    check((still['reading'], still['clock-ms']) == (stopped['reading'], stopped['clock-ms']),
-          '%s: the reading (%s) and the clock stand still' % (what, still['reading']))
+    check((still['frames'], still['reading']) == (stopped['frames'], stopped['reading']),
+          '%s: no frame for %d ms, the reading stays %s' % (what, 10 * step, still['reading']))
     resume()
     after = read_report(browser, past(int(still['reading'])), 'no frame after ' + what)
-    jump = min(int(r) for r in after['recent'].split() if int(r) > int(still['reading'])) - float(
-        still['clock-ms'])
-    check(jump <= 2 * step, 'after %s it goes on from where the clock stopped: %.1f ms on, a '
-          'longest step between frames being %d ms' % (what, jump, step))
+    jump = min(int(r) for r in after['recent'].split() if int(r) > int(still['reading'])) - int(
+        still['reading'])
+    check(jump <= 2 * step, 'after %s it goes on from where it stopped: %d readings on, a longest '
+          'step between frames being %d' % (what, jump, step))
 
 
 with tempfile.TemporaryDirectory(prefix='zorvendale-controls-') as work:
