@@ -75,14 +75,14 @@ with tempfile.TemporaryDirectory(prefix='zorvendale-controls-') as work:
         browser.send('Emulation.setEmulatedMedia',
                      features=[{'name': 'prefers-reduced-motion', 'value': 'reduce'}])
         open_waiting(browser, page, first_frame)
-        check(browser.evaluate(
+        named = browser.evaluate(
             "matchMedia('(prefers-reduced-motion: reduce)').matches && document.querySelector('h1')"
             ".textContent == 'Zorvendale' && (c => c.role == 'img' && c.ariaLabel.startsWith('A "
             "red-and-white'))(document.getElementById('console')) && [...document.querySelectorAll"
-            "('button')].every(b => !b.offsetParent || Math.min(b.offsetWidth, b.offsetHeight) >="
-            " 24)"),
-              'that with reduced motion asked for; a heading, the canvas an image with a name, '
-              'buttons 24 px and more across')
+            "('button')].every(b => !b.offsetParent || b.offsetWidth >= 24 && b.offsetHeight >= "
+            "24)")
+        check(named, 'that with reduced motion asked for; a heading, the canvas an image with a '
+              'name, buttons 24 px and more across')
         for key in ('Tab', 'Tab', ' '):
             browser.press(key)
         check_started(browser, False, first_bounce, 'Tab, Tab and Space: "Start without sound"')
@@ -94,9 +94,10 @@ with tempfile.TemporaryDirectory(prefix='zorvendale-controls-') as work:
             read_report(browser, lambda r: r.get('frames') == '1', 'no first frame')
             _, (x, y, smooth), _ = until(lambda: geometry(browser), lambda g: g[1] == g[2],
                                          where + ': the canvas at the size expected', 10)
-            check(smooth or on_screen(browser, work + '/first.png', work), '%s: %dx%d device '
-                  'pixels, %s' % (where, x, y, 'smoothed to fit' if smooth else 'a whole multiple, '
-                                  'the screen the replay tool\'s frame, every grid line there'))
+            shown = 'smoothed to fit' if smooth else 'a whole multiple, on the screen the replay ' \
+                'tool\'s frame with every grid line'
+            check(smooth or on_screen(browser, work + '/first.png', work),
+                  '%s: %dx%d device pixels, %s' % (where, x, y, shown))
 
         browser.resize(1280, 720)
         for key in ('Tab', 'Enter'):
@@ -116,8 +117,8 @@ with tempfile.TemporaryDirectory(prefix='zorvendale-controls-') as work:
         sound('m', 'off')
         muted_at = int(read_report(browser)['reading'])
         browser.resize(375, 667, 2)  # mid-run, for the frames on the screen below
-        muted = read_report(browser, lambda r: len(parse_events(r['writes'])) > 1,
-                            'no second floor bounce', 10)
+        muted = read_report(browser, lambda r: parse_events(r['writes'])[-1][0] > muted_at,
+                            'no floor bounce with the sound off', 10)
         check([p for p in parse_events(muted['plays']) if p[0] > muted_at] == [],
               'with the sound off, the next bounce is taken by the device and not played')
         sound('m', 'on')
@@ -126,11 +127,11 @@ with tempfile.TemporaryDirectory(prefix='zorvendale-controls-') as work:
         for pause, resume in ((' ', 'p'), ('pause', 'pause')):
             act(browser, pause)
             paused = read_report(browser)
+            pressed = browser.evaluate("document.getElementById('pause').ariaPressed")
             replay_frames(replay, int(paused['reading']), work + '/last.png')
-            check(paused['paused'] == 'yes' and browser.evaluate(
-                "document.getElementById('pause').ariaPressed") == 'true' and on_screen(
-                    browser, work + '/last.png', work), '%r pauses, resized mid-run, on reading '
-                  '%s, the replay tool\'s frame on the screen' % (pause, paused['reading']))
+            check(paused['paused'] == 'yes' and pressed == 'true' and
+                  on_screen(browser, work + '/last.png', work), '%r pauses; resized mid-run, the '
+                  'screen shows the replay tool\'s frame, reading %s' % (pause, paused['reading']))
             stands_still(browser, 'a pause by %r' % pause, lambda: act(browser, resume))
 
         other = browser.send('Target.createTarget', url='about:blank')['targetId']
