@@ -25,37 +25,26 @@ given_back() {
 
 # wait_for_screen ALTERNATE: true once the pane's alternate screen is on (1) or off (0).
 wait_for_screen() {
-    tries=500
+    tries=100
     while [ "$(pane '#{alternate_on}')" != "$1" ] && [ "$tries" -gt 0 ]; do
-        sleep 0.01
+        sleep 0.05
         tries=$((tries - 1))
     done
 }
 
-# wait_for_stop: true once the program is stopped, looked for every 10 ms.
-wait_for_stop() {
-    tries=1000
-    until grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status"; do
-        [ "$tries" -eq 0 ] && return 1
-        sleep 0.01
-        tries=$((tries - 1))
-    done
+stopped() {
+    grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status"
 }
 
 # pause N: Ctrl-Z, a pause, fg; then the frame shown must be one of the readings the program can
-# have reached: from the first with the frame shown before Ctrl-Z to the last with it, plus the
-# time it ran between that sighting and the stop, and between fg and the sighting after it. The
-# pane is read once more just before Ctrl-Z, and that sighting counts when it holds a whole frame.
+# have reached: from the first with the frame seen before Ctrl-Z to the last with it, plus the
+# time it ran from that sighting to the stop and from fg to the sighting after it.
 pause() {
     until_seen 10 shown_readings || fail "pause $1: no whole frame shown before it"
-    last_seen=$(now_ms)
-    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture.last"
+    before_first=$SHOWN_FIRST before_last=$SHOWN_LAST seen=$SHOWN_BEFORE
     tmux -L "$SERVER" send-keys C-z
-    wait_for_stop || fail "pause $1: Ctrl-Z did not stop it"
-    ran=$(now_ms)
-    readings_in "$WORK/capture.last" && SHOWN_BEFORE=$last_seen
-    before_first=$SHOWN_FIRST before_last=$SHOWN_LAST
-    ran=$((ran - SHOWN_BEFORE))
+    until_seen 10 stopped || fail "pause $1: Ctrl-Z did not stop it"
+    ran=$(($(now_ms) - seen))
     wait_for_screen 0
     given_back "pause $1, stopped"
     sleep "$PAUSE"
