@@ -79,7 +79,9 @@ def top_up(child, slave):
     os.close(filler)
 
 
-def run(program, alsa_config, topped_up):
+def spawn(program, alsa_config, **variables):
+    """The program on a new 80 by 45 terminal of its own, with the variables given: the terminal's
+    two ends, and the program's process."""
     master, slave = os.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, b"\x2d\x00\x50\x00\x00\x00\x00\x00")  # 45 x 80
 
@@ -87,9 +89,14 @@ def run(program, alsa_config, topped_up):
         os.setsid()
         fcntl.ioctl(0, termios.TIOCSCTTY, 0)
 
-    env = dict(os.environ, LANG="C.UTF-8", TERM="xterm", ALSA_CONFIG_PATH=alsa_config)
+    env = dict(os.environ, LANG="C.UTF-8", TERM="xterm", ALSA_CONFIG_PATH=alsa_config, **variables)
     child = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, env=env,
                              preexec_fn=take_terminal)
+    return master, slave, child
+
+
+def run(program, alsa_config, topped_up):
+    master, slave, child = spawn(program, alsa_config)
     faults = []
     if not wait_blocked(child.pid):
         faults.append("the program never filled the terminal's buffer within 10 s")

@@ -7,14 +7,13 @@ taken in before the terminal is given back: none of it is left to be read after 
 
 usage: terminal_unanswered.py PROGRAM
 """
-import fcntl
 import os
 import select
-import subprocess
 import sys
 import tempfile
-import termios
 import time
+
+from terminal_stalled import spawn
 
 QUESTION = b"\x1b[38;2;1;2;3m\x1bP$qm\x1b\\\x1b[c\x1b[m"
 UPDATE = b"\x1b[?2026h"
@@ -24,21 +23,11 @@ MARK = b"typed after the exit\n"
 
 
 def run(program, alsa_config, answer=b"", answer_after=0.0, typed=b""):
-    """Runs the program on a new terminal that answers the question with answer after
-    answer_after seconds, typed being typed at once, and q once the picture comes. Returns the
-    seconds from the question to the picture, what came after the question, the exit status and
-    what was left to be read after the exit."""
-    master, slave = os.openpty()
-    fcntl.ioctl(slave, termios.TIOCSWINSZ, b"\x2d\x00\x50\x00\x00\x00\x00\x00")  # 45 x 80
-
-    def take_terminal():
-        os.setsid()
-        fcntl.ioctl(0, termios.TIOCSCTTY, 0)
-
-    env = {k: v for k, v in os.environ.items() if k not in ("COLORTERM", "TMUX")}
-    env.update(TERM="xterm", LANG="C.UTF-8", ALSA_CONFIG_PATH=alsa_config)
-    child = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, env=env,
-                             preexec_fn=take_terminal)
+    """Runs the program on a terminal that answers the question with answer after answer_after
+    seconds, where typed is typed at once, or else q once the picture comes. Returns the seconds from
+    the question to the picture, what came after the question, the exit status and what was left
+    to be read after the exit."""
+    master, slave, child = spawn(program, alsa_config, COLORTERM="", TMUX="")
     output, asked_at, drawn_at = b"", None, None
     deadline = time.monotonic() + 10
     while child.poll() is None and time.monotonic() < deadline:
@@ -53,7 +42,7 @@ def run(program, alsa_config, answer=b"", answer_after=0.0, typed=b""):
             answer = b""
         if drawn_at is None and UPDATE in output.partition(QUESTION)[2]:
             drawn_at = now
-            os.write(master, b"q")
+            os.write(master, b"" if typed else b"q")
     if child.poll() is None:
         child.kill()
     status = child.wait()
@@ -75,11 +64,10 @@ def main():
     program = sys.argv[1]
     faults = []
     with tempfile.TemporaryDirectory() as work:
-        alsa_config = os.path.join(work, "alsa.conf")
+        alsa_config, no_devices = os.path.join(work, "alsa.conf"), os.path.join(work, "none.conf")
         with open(alsa_config, "w", encoding="ascii") as f:
             f.write('pcm.!default { type file slave { pcm { type null } } file "%s" format "raw" }\n'
                     % os.path.join(work, "sound.raw"))
-        no_devices = os.path.join(work, "none.conf")
         open(no_devices, "w", encoding="ascii").close()
 
         # The least of three waits counts: a busy machine can only lengthen each.
@@ -96,9 +84,8 @@ def main():
         if longer > 0.15:
             faults.append(f"with no answer, start-up took {longer * 1000:.0f} ms longer")
 
-        status = run(program, alsa_config, typed=b"q")[2]
-        if status != 0:
-            faults.append(f"q typed during the question: status {status}")
+        if run(program, alsa_config, typed=b"q")[2] != 0:
+            faults.append("q typed during the question: not status 0")
 
         _, drawn, status, left = run(program, no_devices, ECHO + ATTRIBUTES, answer_after=0.2)
         if status != 1 or left or b"$r" in drawn:
