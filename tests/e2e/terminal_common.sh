@@ -203,8 +203,8 @@ shows_reading_from() {
 }
 
 # check_updates LABEL: in what the pane received, every update of the picture is bracketed by
-# synchronized output (CSI ?2026h ... CSI ?2026l), none inside another, with nothing of the picture
-# outside; each restoring sequence (from its CAN on) first ends any update left open.
+# synchronized output (CSI ?2026h ... CSI ?2026l), none empty or inside another, with nothing of
+# the picture outside; each restoring sequence (from its CAN on) first ends any update left open.
 check_updates() {
     if ! python3 -B - "$WORK/bytes" >"$WORK/updates.log" 2>&1 <<'CHECK'
 import re
@@ -212,7 +212,7 @@ import sys
 data = open(sys.argv[1], "rb").read()
 # Updates, whole or cut short by the way out; the way out; and what else may come outside an
 # update: entering and leaving, the title, the cursor, the question of the terminal's colours.
-UPDATE = rb"\x1b\[\?2026h(?:(?!\x1b\[\?2026h)[^\x18])*?(?:\x1b\[\?2026l|(?=\x18\x1b\[\?2026l))"
+UPDATE = rb"\x1b\[\?2026h(?:(?!\x1b\[\?2026h)[^\x18])+?(?:\x1b\[\?2026l|(?=\x18\x1b\[\?2026l))"
 OUTSIDE = (rb"\x18\x1b\[\?2026l|\x1b\[\?(1049|7|25)[hl]|\x1b\[2[23];0t|\x1b\]2;[^\x07]*\x07|"
            rb"\x1b\[0m|\x1b\(B|\x1b\[38;2;1;2;3m\x1bP\$qm\x1b\\\x1b\[c\x1b\[m")
 stray = re.search(rb"[\x18\x1b].{0,40}", re.sub(UPDATE + b"|" + OUTSIDE, b"", data), re.S)

@@ -35,6 +35,9 @@ if see indexed "16 colours"; then
     tmux -L "$SERVER" resize-window -x 80 -y 45
     check_picture indexed "after resizes smaller and back"
     stop_seen "16 colours"
+    # Not told it runs in tmux, it can't count on the title coming back: it leaves it alone.
+    grep -q -a -e "$(printf '\033')]2;Zorvendale" -e "$(printf '\033')\[22;0t" "$WORK/bytes" &&
+        fail "16 colours: the title was saved or set"
 fi
 
 if see direct "direct colour" COLORTERM=truecolor; then

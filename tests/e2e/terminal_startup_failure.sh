@@ -44,16 +44,18 @@ else
 fi
 
 # refused TERM REASON: with TERM set so, status 1 and the one line saying REASON, between the
-# driver's lines.
+# driver's lines; nothing sent to the terminal but those lines and the driver's title.
 refused() {
     tmux -L "$SERVER" kill-server 2>/dev/null
-    rm -f "$WORK"/status.* "$WORK"/go.*
+    rm -f "$WORK"/status.* "$WORK"/go.* "$WORK/bytes"
     start_pane 1 TERM="$1"
     expect_status 1 1 "TERM=$1"
     wait_for_text "after-exit 1"
     tmux -L "$SERVER" capture-pane -p -J | grep -v '^$' >"$WORK/lines"
     printf "before-start 1\nzorvendale: this terminal can't show the picture (%s)\nafter-exit 1\n" \
         "$2" | cmp -s - "$WORK/lines" || fail "TERM=$1: not the one line: $(cat "$WORK/lines")"
+    sed 's/\x1b]2;before-title\x07//g' "$WORK/bytes" | grep -q -a "$(printf '[\033\030]')" &&
+        fail "TERM=$1: the terminal was sent control sequences"
 }
 refused dumb TERM=dumb
 refused "" "TERM not set"

@@ -3,9 +3,10 @@
 # given the terminal back as it was; on going on, it has taken it again and shows the picture
 # where the pause left off: a frame of the readings from the one shown before Ctrl-Z on, no later
 # than the time the program measurably ran since then allows, with the pause left out; a SIGTERM
-# then still gives it back. The program's clock runs at a twentieth of real time (the preloaded
-# clock library), so that what the program ran, as measured from outside, is a few of its
-# milliseconds, while a pause counted in would be a hundred.
+# then still gives it back; every update the pane received was whole, and none empty. The
+# program's clock runs at a twentieth of real time (the preloaded clock library), so that what the
+# program ran, as measured from outside, is a few of its milliseconds, while a pause counted in
+# would be a hundred; and most of its readings change nothing on the terminal.
 # usage: terminal_stop.sh PROGRAM REPLAY CLOCK_LIBRARY
 PROGRAM=$1 REPLAY=$2 CLOCK_LIBRARY=$3
 . "$(dirname "$0")/terminal_common.sh"
@@ -68,7 +69,7 @@ SERVER=$SERVER_BASE-$STARTS
 tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
     env -u TMUX LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" COLORTERM= PS1='$ ' \
     LD_PRELOAD="$CLOCK_LIBRARY" ZORVENDALE_CLOCK_RATE=$(echo "1 / $SLOWER" | bc -l) \
-    ASAN_OPTIONS=verify_asan_link_order=0 sh -i
+    ASAN_OPTIONS=verify_asan_link_order=0 sh -i \; pipe-pane -o "cat >>'$WORK/bytes'"
 until_seen 10 sh -c 'tmux -L "$1" capture-pane -p | grep -q "^[$]"' sh "$SERVER" ||
     fail "no shell prompt"
 tmux -L "$SERVER" send-keys "printf '\\033]2;before-title\\007'; stty -g >$WORK/settings; \
@@ -81,6 +82,7 @@ if wait_for_picture 10; then
     kill -s TERM "$(cat "$WORK/pid")"
     wait_for_screen 0
     given_back "SIGTERM after fg"
+    check_updates "Ctrl-Z and fg"
 else
     fail "no picture within 10 s"
 fi

@@ -1,7 +1,6 @@
-// The Linux layer's heap and counter, its console calls before any console exists, and what the
-// terminal's environment decides: whether the picture is refused, whether the title is set; and
-// the bytes a console sends a terminal of its own from start to end.
-#include "platform/linux/layer.h"
+// The Linux layer's heap and counter, its console calls before any console exists, what the
+// terminal's environment decides (whether the picture is refused, whether the title is set), and
+// the start-up failure told.
 #include "platform/linux/pacer.h"
 #include "platform/linux/sequences.h"
 #include "platform/linux/start_failure.h"
@@ -13,13 +12,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <string>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -131,86 +126,18 @@ TEST(TerminalEnvironment, RefusalTitleAndTmuxPaneForEachTerminal) {
     }
 }
 
-// Reads what the descriptor has: without waiting on a terminal opened so, to its end on a pipe.
-std::string Drain(int descriptor) {
-    std::string bytes;
-    char chunk[4096];
-    for (ssize_t count; (count = read(descriptor, chunk, sizeof chunk)) > 0;) {
-        bytes.append(chunk, static_cast<size_t>(count));
-    }
-    return bytes;
-}
-
-// A console's whole life on a 20 by 5 terminal of its own, in a child that takes it as its
-// controlling terminal with TERM and XTERM_VERSION alone set as given: the title, a frame and an
-// update, the same frame and another, FreeConsole, then a later start-up failure. Returns what the
-// terminal was sent and, after a newline, the start-up failure told.
-std::string ConsoleLife(const char* term, const char* xtermVersion = "") {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) {
-        return "no pipe";
-    }
-    if (fork() == 0) {
-        setsid();
-        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        grantpt(master);
-        unlockpt(master);
-        close(open(ptsname(master), O_RDWR)); // the session's controlling terminal from now on
-        const winsize size = {5, 20, 0, 0};
-        ioctl(master, TIOCSWINSZ, &size);
-        clearenv();
-        setenv("TERM", term, 1);
-        setenv("XTERM_VERSION", xtermVersion, 1);
-        std::string sent;
-        if (AllocConsole()) {
-            const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-            SetConsoleTitleA("Zorvendale");
-            const CHAR_INFO cell = {{'#'}, 0x0C};
-            SMALL_RECT region = {0, 0, 0, 0};
-            for (int frame = 0; frame < 2; ++frame) { // the second the same: nothing to send
-                WriteConsoleOutputA(console, &cell, {1, 1}, {0, 0}, &region);
-                CatchUpConsole();
-            }
-            sent = Drain(master); // before the way out drops what the terminal has not read
-            FreeConsole();
-        }
-        NoteStartFailure("a later reason");
-        sent += Drain(master) + "\n" + StartFailure();
-        _exit(write(pipeEnds[1], sent.data(), sent.size()) < 0);
-    }
-    close(pipeEnds[1]);
-    const std::string told = Drain(pipeEnds[0]);
-    close(pipeEnds[0]);
-    wait(nullptr);
-    return told;
-}
-
-// Nothing at all reaches a terminal that is refused, and the refusal is what the user is told
-// even when a later step notes a reason of its own.
-TEST(ConsoleLife, ADumbTerminalOrNoneIsRefusedUntouched) {
-    EXPECT_EQ(ConsoleLife("dumb"), "\nthis terminal can't show the picture (TERM=dumb)");
-    EXPECT_EQ(ConsoleLife(""), "\nthis terminal can't show the picture (TERM not set)");
-}
-
-// The title saved, set and put back where the terminal gives it back, and neither saved nor set
-// elsewhere; one update, whole, and none for a frame that changed nothing; the way out ending any
-// update left open.
-TEST(ConsoleLife, TheTitleIsGivenBackOrLeftAloneAndEachUpdateIsWhole) {
-    const std::string begin = "\x1b[?2026h", end = "\x1b[?2026l";
-    for (const bool titled : {true, false}) {
-        const std::string sent = titled ? ConsoleLife("xterm", "XTerm(379)") : ConsoleLife("st");
-        const std::string head = (titled ? "\x1b[22;0t" : "") + std::string(EnterSequence) +
-                                 (titled ? "\x1b]2;Zorvendale\a" : "") + begin;
-        const std::string tail = end + "\x18" + end + (LeaveSequence + 1 + end.size()) +
-                                 (titled ? "\x1b[23;0t" : "") + "\na later reason";
-        ASSERT_TRUE(sent.size() > head.size() + tail.size() && sent.starts_with(head) &&
-                    sent.ends_with(tail))
-            << testing::PrintToString(sent);
-        const std::string update =
-            sent.substr(head.size(), sent.size() - head.size() - tail.size());
-        EXPECT_EQ(update.find("\x1b[?2026"), std::string::npos) << "one update only";
-        EXPECT_NE(update.find("Zorvendale"), std::string::npos) << "the notice for 20 by 5";
-    }
+// The first reason a start-up failed is the one told, whatever is noted after it. Run afresh, as
+// the reasons are the process's own.
+TEST(StartFailureDeathTest, TheFirstReasonIsTold) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            NoteStartFailure("the first reason");
+            NoteStartFailure("another");
+            std::fputs(StartFailure(), stderr);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "^the first reason$");
 }
 
 } // namespace
