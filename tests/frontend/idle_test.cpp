@@ -32,11 +32,10 @@ struct Machine {
     bool framed = false; // a frame was presented since the last read
     int64_t reads = 0;
     int64_t idles = 0;
-    int64_t idlesLeft = -1;       // stops the run at 0; -1 never
-    int64_t handed = -1;          // the last reading handed out
-    int64_t presented = -1;       // the reading of the last frame written to the console
-    std::vector<int64_t> shown;   // the reading of the frame each update sent the terminal
-    std::vector<int64_t> shownAt; // and when
+    int64_t idlesLeft = -1;     // stops the run at 0; -1 never
+    int64_t handed = -1;        // the last reading handed out
+    int64_t presented = -1;     // the reading of the last frame written to the console
+    std::vector<int64_t> shown; // the reading of the frame each update sent the terminal
     std::function<int64_t(bool framed)> passTime;
     std::function<int64_t(int64_t idle)> idleLength;
 
@@ -49,7 +48,6 @@ struct Machine {
             const PacerTurn turn = TakeTurn(pacer, now);
             if (turn.update && presented >= 0 && (shown.empty() || presented != shown.back())) {
                 shown.push_back(presented);
-                shownAt.push_back(now);
             }
             if (turn.reading >= 0) {
                 handed = turn.reading;
@@ -126,10 +124,6 @@ TEST_F(Idle, AFastMachineIdlesBetweenUpdatesThatShowTheLatestReadingSixtyTimesAS
     Run(machine, 20'000);
     EXPECT_NEAR(machine.PerSecond(machine.idles), 60, 0.5);
     EXPECT_NEAR(machine.PerSecond(machine.shown.size()), 60, 0.5);
-    // No backlog was dropped: the latest reading due is the whole milliseconds since the origin.
-    for (size_t k = 0; k < machine.shown.size(); ++k) {
-        ASSERT_EQ(machine.shown[k], (machine.shownAt[k] - machine.start) / Ms) << "update " << k;
-    }
     EXPECT_EQ(machine.reads, 1 + 20'001); // a reading for every pass after the origin: no spinning
 }
 
@@ -148,7 +142,7 @@ TEST_F(Idle, IdlesCutShortByKeysOrSignalsNeverCostAFrame) {
 }
 
 // Frames that take longer than a millisecond: no idle, every reading in turn, the animation
-// slowed to the machine's pace; the terminal still gets the latest frame at about the pace.
+// slowed to the machine's pace; the terminal still updated more than 50 times a second.
 TEST_F(Idle, ASlowMachineNeverIdlesAndStillUpdatesTheTerminalAtThePace) {
     Machine machine;
     machine.passTime = [&](bool framed) {
@@ -157,9 +151,7 @@ TEST_F(Idle, ASlowMachineNeverIdlesAndStillUpdatesTheTerminalAtThePace) {
     machine.idleLength = [](int64_t idle) { return idle; };
     Run(machine, 5'000);
     EXPECT_EQ(machine.idles, 0);
-    // An update is due at most one frame (4 ms) after its beat.
-    EXPECT_GT(machine.PerSecond(machine.shown.size()), Second / (Interval + 4.0 * Ms) - 1);
-    EXPECT_LE(machine.PerSecond(machine.shown.size()), 60.5);
+    EXPECT_GT(machine.PerSecond(machine.shown.size()), 50);
 }
 
 TEST_F(Idle, AStoppedClockShowsItsOneReadingOnceAndIdlesAnIntervalAtATime) {
@@ -181,8 +173,7 @@ TEST_F(Idle, AStoppedClockShowsItsOneReadingOnceAndIdlesAnIntervalAtATime) {
 // reading handed out (-1 for none), whether the terminal is to be updated, and the idle asked.
 TEST(Pacer, HandsOutEachReadingDueThenIdlesToTheNextUpdate) {
     struct Turn {
-        int64_t now;
-        int64_t reading;
+        int64_t now, reading;
         bool update;
         int64_t idle;
     };
