@@ -4,7 +4,7 @@
 # own size without scrolling, and whole again after the pane is back to its first size; in 24-bit
 # colour where the terminal takes it, and through the DEC line-drawing set without a UTF-8 locale,
 # cut in a lower pane as no half blocks can be drawn. Direct colour and the title, given back,
-# where the program is told it runs in tmux; 16 colours in GNU screen.
+# where the program is told it runs in tmux, and only there.
 # usage: terminal_picture.sh PROGRAM
 PROGRAM=$1
 . "$(dirname "$0")/terminal_common.sh"
@@ -45,7 +45,7 @@ if see direct "direct colour" COLORTERM=truecolor; then
 fi
 
 # Told it runs in a tmux pane: direct colour without asking, and the title set, which tmux gives
-# back on SIGTERM.
+# back on SIGTERM; told to, the 16 colours all the same.
 KEEP_TMUX=1
 if see direct "inside tmux"; then
     [ "$(pane '#{pane_title}')" = Zorvendale ] || fail "tmux: title is '$(pane '#{pane_title}')'"
@@ -55,18 +55,6 @@ if see direct "inside tmux"; then
     tmux -L "$SERVER" kill-server
     rm -f "$WORK/pid" "$WORK/status.1"
 fi
-
-# GNU screen, which shows no direct colour and answers the device attributes alone, passes TMUX
-# on: the 16 colours. Its session, in a folder of its own and with no configuration, outlives the
-# tmux server: it is ended, whatever happens.
-mkdir -m 700 "$WORK/screen"
-trap 'SCREENDIR="$WORK/screen" screen -X quit >/dev/null 2>&1; cleanup' EXIT
-if see indexed "GNU screen in tmux" SCREENDIR="$WORK/screen" SYSSCREENRC=/dev/null \
-    screen -q -c /dev/null; then
-    stop_seen "GNU screen in tmux"
-fi
-
-# Told to, the 16 colours in tmux all the same.
 PROGRAM_ARGS=--colours=16
 if see indexed "--colours=16 inside tmux" COLORTERM=truecolor; then
     stop_seen "--colours=16 inside tmux"
