@@ -1,9 +1,8 @@
 # Shared by the terminal end-to-end scripts: a private tmux server whose one pane runs a small
 # driver, which starts the program (recording its process id), records how it ended and prints a
-# line after it, so that the pane can be read while the program runs and after it has ended; every
-# byte the pane receives is kept in $WORK/bytes. Sourced; expects PROGRAM to be set, takes the
+# line after it, so that the pane can be read while the program runs and after it has ended, and
+# keeps every byte the pane receives in $WORK/bytes. Sourced; expects PROGRAM to be set, takes the
 # program's arguments from PROGRAM_ARGS, and the replay tool from REPLAY where a check needs it.
-# Every wait lasts until what it waits for is seen: a loaded machine shows it later.
 
 set -u
 

@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""Tells which clock readings have the frame a tmux pane shows in 16 colours, captured with
-`capture-pane -p -e -N`: its cells, turned back into the console's cell bytes, are hashed as the
-replay tool hashes a frame and looked up among the replay tool's frame lines for the readings 0,
-1, 2, ... Prints the first and the last reading with that frame; exits with status 1 when none
-has it.
+"""Tells which readings have the frame a tmux pane shows in 16 colours (`capture-pane -p -e -N`):
+its cells, turned back into console cells and hashed as the replay tool hashes a frame, looked up
+among the replay tool's frame lines for the readings 0, 1, 2, ... Prints the first and the last.
 
 usage: terminal_reading.py CAPTURE PANE_COLUMNS PANE_ROWS REPLAY_OUTPUT
 """

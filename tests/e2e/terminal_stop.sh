@@ -1,12 +1,10 @@
 #!/bin/sh
 # Ctrl-Z and fg, twice, typed at an interactive shell in the pane: while stopped, the program has
-# given the terminal back as it was; on going on, it has taken it again and shows the picture
-# where the pause left off: a frame of the readings from the one shown before Ctrl-Z on, no later
-# than the time the program measurably ran since then allows, with the pause left out; a SIGTERM
-# then still gives it back; every update the pane received was whole, and none empty. The
-# program's clock runs at a twentieth of real time (the preloaded clock library), so that what the
-# program ran, as measured from outside, is a few of its milliseconds, while a pause counted in
-# would be a hundred; and most of its readings change nothing on the terminal.
+# given the terminal back as it was; on going on, it has taken it again and shows the frame where
+# the pause left off, as far as the time it measurably ran allows; a SIGTERM then still gives it
+# back; every update the pane received was whole, and none empty. Its clock runs at a twentieth of
+# real time (the preloaded clock library): it ran a few of its milliseconds, a pause counted in
+# would be a hundred, and most of its readings change nothing on the terminal.
 # usage: terminal_stop.sh PROGRAM REPLAY CLOCK_LIBRARY
 PROGRAM=$1 REPLAY=$2 CLOCK_LIBRARY=$3
 . "$(dirname "$0")/terminal_common.sh"

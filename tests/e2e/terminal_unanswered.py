@@ -24,9 +24,8 @@ MARK = b"typed after the exit\n"
 
 def run(program, alsa_config, answer=b"", answer_after=0.0, typed=b""):
     """Runs the program on a terminal that answers the question with answer after answer_after
-    seconds, where typed is typed at once, or else q once the picture comes. Returns the seconds from
-    the question to the picture, what came after the question, the exit status and what was left
-    to be read after the exit."""
+    seconds, where typed is typed at once, or else q once the picture comes. Returns the seconds
+    from the question to the picture, what came after it, the status and what was left to read."""
     master, slave, child = spawn(program, alsa_config, COLORTERM="", TMUX="")
     output, asked_at, drawn_at = b"", None, None
     deadline = time.monotonic() + 10

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # The picture in xterm, which sets no COLORTERM (and takes it out of its child's environment), on
 # a private X server: asked, xterm says it shows direct colour, and the screenshot of the frozen
-# first frame shows every cell in its exact classic console colours, the replay tool's frame for
-# reading 0: each cell's pixels are its foreground and background colours alone, the foreground
-# among them wherever a glyph is drawn. In xterm's own 16 colours the floor would be #e5e5e5, not
-# #c0c0c0.
+# first frame shows each cell of the replay tool's frame for reading 0 in its exact classic
+# colours alone, the foreground wherever a glyph is drawn (xterm's own gray is #e5e5e5).
 #   terminal_xterm.sh PROGRAM REPLAY FROZEN_CLOCK_LIBRARY
 set -euo pipefail
 program=$1 replay=$2 frozen_clock=$3
