@@ -133,10 +133,12 @@ start_seen() {
     fi
 }
 
-# stop_seen LABEL: ends the program start_seen started by SIGTERM, and its server.
+# stop_seen LABEL: ends the program start_seen started by SIGTERM, checks that the pane was given
+# back, and ends the server.
 stop_seen() {
     kill -TERM "$(cat "$WORK/pid")"
     wait_for "$WORK/status.1" 10 || fail "$1: did not end on SIGTERM"
+    check_given_back 1 "$1"
     tmux -L "$SERVER" kill-server
     rm -f "$WORK/pid" "$WORK/status.1"
 }

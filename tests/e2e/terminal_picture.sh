@@ -49,11 +49,7 @@ fi
 KEEP_TMUX=1
 if see direct "inside tmux"; then
     [ "$(pane '#{pane_title}')" = Zorvendale ] || fail "tmux: title is '$(pane '#{pane_title}')'"
-    kill -TERM "$(cat "$WORK/pid")"
-    expect_status 1 143 "inside tmux"
-    check_given_back 1 "inside tmux"
-    tmux -L "$SERVER" kill-server
-    rm -f "$WORK/pid" "$WORK/status.1"
+    stop_seen "inside tmux"
 fi
 PROGRAM_ARGS=--colours=16
 if see indexed "--colours=16 inside tmux" COLORTERM=truecolor; then

@@ -31,10 +31,6 @@ wait_for_screen() {
     done
 }
 
-stopped() {
-    grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status"
-}
-
 # pause N: Ctrl-Z, a pause, fg; then the frame shown must be one of the readings the program can
 # have reached: from the first with the frame seen before Ctrl-Z to the last with it, plus the
 # time it ran from that sighting to the stop and from fg to the sighting after it.
@@ -42,7 +38,8 @@ pause() {
     until_seen 10 shown_readings || fail "pause $1: no whole frame shown before it"
     before_first=$SHOWN_FIRST before_last=$SHOWN_LAST seen=$SHOWN_BEFORE
     tmux -L "$SERVER" send-keys C-z
-    until_seen 10 stopped || fail "pause $1: Ctrl-Z did not stop it"
+    until_seen 10 grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status" ||
+        fail "pause $1: Ctrl-Z did not stop it"
     ran=$(($(now_ms) - seen))
     wait_for_screen 0
     given_back "pause $1, stopped"
