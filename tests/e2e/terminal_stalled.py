@@ -80,8 +80,7 @@ def top_up(child, slave):
 
 
 def spawn(program, alsa_config, **variables):
-    """The program on a new 80 by 45 terminal of its own, with the variables given: the terminal's
-    two ends, and the program's process."""
+    """The program on an 80 by 45 terminal of its own: the terminal's two ends, the process."""
     master, slave = os.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, b"\x2d\x00\x50\x00\x00\x00\x00\x00")  # 45 x 80
 
