@@ -43,22 +43,18 @@ def main():
     return 1 if faults else 0
 
 
-def state(pid):
-    with open(f"/proc/{pid}/stat", encoding="ascii") as f:
-        return f.read().rsplit(")", 1)[1].split()[0]
-
-
 def stopped(pid):
-    return state(pid) == "T"
+    with open(f"/proc/{pid}/stat", encoding="ascii") as f:
+        return f.read().rsplit(")", 1)[1].split()[0] == "T"
 
 
-# True once the program sleeps in a write: the terminal's buffer is full. Within 10 s.
+# True once the program is blocked in a write (its syscall is named only while it is blocked in
+# one): the terminal's buffer is full. Within 10 s.
 def wait_blocked(pid):
     for _ in range(1000):
         with open(f"/proc/{pid}/syscall", encoding="ascii") as f:
-            in_write = f.read().split()[0] in WRITE_SYSCALLS
-        if in_write and state(pid) == "S":
-            return True
+            if f.read().split()[0] in WRITE_SYSCALLS:
+                return True
         time.sleep(0.01)
     return False
 
