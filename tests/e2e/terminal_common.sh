@@ -1,10 +1,8 @@
 # Shared by the terminal end-to-end scripts: a private tmux server whose one pane runs a small
 # driver, which starts the program (recording its process id), records how it ended and prints a
-# line after it, so that the pane can be read while the program runs and after it has ended; and
-# every byte the pane receives, kept in $WORK/bytes. Sourced; expects PROGRAM to be set, takes the
+# line after it, so that the pane can be read while the program runs and after it has ended, and
+# keeps every byte the pane receives in $WORK/bytes. Sourced; expects PROGRAM to be set, takes the
 # program's arguments from PROGRAM_ARGS, and the replay tool from REPLAY where a check needs it.
-# Nothing waits a fixed time for the program: the program's clock starts when it starts, and a
-# loaded machine shows what is due later, so every wait lasts until what it waits for is seen.
 
 set -u
 
@@ -66,10 +64,8 @@ exec sleep 600
 DRIVER
 
 # start_pane RUNS [VAR=VALUE...]: a new tmux server running the driver, with the environment given.
-# The program is not told it runs in tmux unless KEEP_TMUX=1: it asks the pane which colours it
-# shows, as it asks a terminal, and tmux gives no answer that means direct colour.
-# The pane's bytes are piped to $WORK/bytes from the first, as tmux reads none before the command
-# that pipes them, which comes with the one that makes the pane.
+# TMUX is unset unless KEEP_TMUX=1, so that the program asks the pane for its colours as it asks a
+# terminal. The pane's bytes are piped from the first, in the command that makes the pane.
 start_pane() {
     runs=$1
     shift
@@ -104,29 +100,23 @@ wait_for() {
     [ -e "$1" ]
 }
 
-# wait_for_picture SECONDS: true once the pane shows the alternate screen (or the main one, after
-# PICTURE_SCREEN=0) with the cursor hidden. The picture itself may come a little later: the checks
-# of it wait for it. (The title is no sign: the program sets it only where it is given back.)
-wait_for_picture() {
-    tries=$(($1 * 50))
-    while [ "$tries" -gt 0 ]; do
-        if [ "$(pane '#{alternate_on}#{cursor_flag}')" = "${PICTURE_SCREEN}0" ]; then
-            return 0
-        fi
-        sleep 0.02
-        tries=$((tries - 1))
-    done
-    return 1
-}
-
 # until_seen SECONDS COMMAND...: runs COMMAND until it succeeds, for up to SECONDS; its status.
 until_seen() {
     deadline=$(($(date +%s) + $1))
     shift
     until "$@"; do
         [ "$(date +%s)" -ge "$deadline" ] && return 1
-        sleep 0.05
+        sleep 0.02
     done
+}
+
+# wait_for_picture SECONDS: true once the pane shows the alternate screen (or the main one, after
+# PICTURE_SCREEN=0) with the cursor hidden; the checks of the picture wait for it in turn.
+picture_screen() {
+    [ "$(pane '#{alternate_on}#{cursor_flag}')" = "${PICTURE_SCREEN}0" ]
+}
+wait_for_picture() {
+    until_seen "$1" picture_screen
 }
 
 # start_seen LABEL [VAR=VALUE...]: starts the program once in a new pane with the environment
@@ -143,10 +133,12 @@ start_seen() {
     fi
 }
 
-# stop_seen LABEL: ends the program start_seen started by SIGTERM, and its server.
+# stop_seen LABEL: ends the program start_seen started by SIGTERM, checks that the pane was given
+# back, and ends the server.
 stop_seen() {
     kill -TERM "$(cat "$WORK/pid")"
     wait_for "$WORK/status.1" 10 || fail "$1: did not end on SIGTERM"
+    check_given_back 1 "$1"
     tmux -L "$SERVER" kill-server
     rm -f "$WORK/pid" "$WORK/status.1"
 }
@@ -201,12 +193,7 @@ shown_readings() {
     SHOWN_BEFORE=$(now_ms)
     tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture"
     SHOWN_AFTER=$(now_ms)
-    readings_in "$WORK/capture"
-}
-
-# readings_in CAPTURE: shown_readings for a pane captured before, leaving the times alone.
-readings_in() {
-    set -- $(python3 "$HERE/terminal_reading.py" "$1" "$PANE_COLUMNS" "$PANE_ROWS" \
+    set -- $(python3 "$HERE/terminal_reading.py" "$WORK/capture" "$PANE_COLUMNS" "$PANE_ROWS" \
         "$WORK/readings" 2>"$WORK/reading.log")
     [ $# -eq 2 ] && SHOWN_FIRST=$1 SHOWN_LAST=$2
 }
@@ -217,39 +204,21 @@ shows_reading_from() {
 }
 
 # check_updates LABEL: in what the pane received, every update of the picture is bracketed by
-# synchronized output (CSI ?2026h ... CSI ?2026l), one at a time, with nothing of the picture
-# outside; each restoring sequence (from its CAN on) first ends any update left open; and none is
-# left open at the end.
+# synchronized output (CSI ?2026h ... CSI ?2026l), none empty or inside another, with nothing of
+# the picture outside; each restoring sequence (from its CAN on) first ends any update left open.
 check_updates() {
-    if ! python3 -B - "$WORK/bytes" >"$WORK/updates.log" <<'CHECK'
+    if ! python3 -B - "$WORK/bytes" >"$WORK/updates.log" 2>&1 <<'CHECK'
 import re
 import sys
 data = open(sys.argv[1], "rb").read()
-BEGIN, END, CAN = b"\x1b[?2026h", b"\x1b[?2026l", b"\x18"
-# What may come outside an update: entering and leaving, the title, the cursor, the question of
-# the colours the terminal shows, the driver's lines.
-ALLOWED = re.compile(rb"\x1b\[\?(1049|7|25)[hl]|\x1b\[2[23];0t|\x1b\]2;[^\x07]*\x07|"
-                     rb"\x1b\[0m|\x1b\(B|\x1b\[38;2;1;2;3m\x1bP\$qm\x1b\\\x1b\[c\x1b\[m")
-faults, inside, updates, at = [], False, 0, 0
-for mark in re.finditer(rb"\x1b\[\?2026[hl]|\x18", data):
-    outside = ALLOWED.sub(b"", data[at:mark.start()])
-    if not inside and b"\x1b" in outside:
-        faults.append(f"picture bytes outside an update: {outside[:60]!r}")
-    if mark.group() == BEGIN:
-        if inside:
-            faults.append(f"an update begun inside another at byte {mark.start()}")
-        inside, updates = True, updates + 1
-    elif mark.group() == CAN and not data.startswith(CAN + END, mark.start()):
-        faults.append(f"a restoring sequence that does not end the update at byte {mark.start()}")
-    else:
-        inside = False
-    at = mark.end()
-if inside:
-    faults.append("the last update was never ended")
-if updates == 0:
-    faults.append("no update bracketed at all")
-print("\n".join(faults[:5]))
-sys.exit(1 if faults else 0)
+# Updates, whole or cut short by the way out; the way out; and what else may come outside an
+# update: entering and leaving, the title, the cursor, the question of the terminal's colours.
+UPDATE = rb"\x1b\[\?2026h(?:(?!\x1b\[\?2026h)[^\x18])+?(?:\x1b\[\?2026l|(?=\x18\x1b\[\?2026l))"
+OUTSIDE = (rb"\x18\x1b\[\?2026l|\x1b\[\?(1049|7|25)[hl]|\x1b\[2[23];0t|\x1b\]2;[^\x07]*\x07|"
+           rb"\x1b\[0m|\x1b\(B|\x1b\[38;2;1;2;3m\x1bP\$qm\x1b\\\x1b\[c\x1b\[m")
+stray = re.search(rb"[\x18\x1b].{0,40}", re.sub(UPDATE + b"|" + OUTSIDE, b"", data), re.S)
+if stray or b"\x1b[?2026h" not in data:
+    sys.exit(f"not whole updates alone: {stray[0] if stray else 'no update at all'}")
 CHECK
     then
         fail "$1: $(cat "$WORK/updates.log")"

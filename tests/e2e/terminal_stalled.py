@@ -43,22 +43,18 @@ def main():
     return 1 if faults else 0
 
 
-def state(pid):
-    with open(f"/proc/{pid}/stat", encoding="ascii") as f:
-        return f.read().rsplit(")", 1)[1].split()[0]
-
-
 def stopped(pid):
-    return state(pid) == "T"
+    with open(f"/proc/{pid}/stat", encoding="ascii") as f:
+        return f.read().rsplit(")", 1)[1].split()[0] == "T"
 
 
-# True once the program sleeps in a write: the terminal's buffer is full. Within 10 s.
+# True once the program is blocked in a write (its syscall is named only while it is blocked in
+# one): the terminal's buffer is full. Within 10 s.
 def wait_blocked(pid):
     for _ in range(1000):
         with open(f"/proc/{pid}/syscall", encoding="ascii") as f:
-            in_write = f.read().split()[0] in WRITE_SYSCALLS
-        if in_write and state(pid) == "S":
-            return True
+            if f.read().split()[0] in WRITE_SYSCALLS:
+                return True
         time.sleep(0.01)
     return False
 
@@ -79,7 +75,8 @@ def top_up(child, slave):
     os.close(filler)
 
 
-def run(program, alsa_config, topped_up):
+def spawn(program, alsa_config, **variables):
+    """The program on an 80 by 45 terminal of its own: the terminal's two ends, the process."""
     master, slave = os.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, b"\x2d\x00\x50\x00\x00\x00\x00\x00")  # 45 x 80
 
@@ -87,9 +84,14 @@ def run(program, alsa_config, topped_up):
         os.setsid()
         fcntl.ioctl(0, termios.TIOCSCTTY, 0)
 
-    env = dict(os.environ, LANG="C.UTF-8", TERM="xterm", ALSA_CONFIG_PATH=alsa_config)
+    env = dict(os.environ, LANG="C.UTF-8", TERM="xterm", ALSA_CONFIG_PATH=alsa_config, **variables)
     child = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, env=env,
                              preexec_fn=take_terminal)
+    return master, slave, child
+
+
+def run(program, alsa_config, topped_up):
+    master, slave, child = spawn(program, alsa_config)
     faults = []
     if not wait_blocked(child.pid):
         faults.append("the program never filled the terminal's buffer within 10 s")

@@ -1,11 +1,10 @@
 #!/bin/sh
 # Ctrl-Z and fg, twice, typed at an interactive shell in the pane: while stopped, the program has
-# given the terminal back as it was; on going on, it has taken it again and shows the picture
-# where the pause left off: a frame of the readings from the one shown before Ctrl-Z on, no later
-# than the time the program measurably ran since then allows, with the pause left out; a SIGTERM
-# then still gives it back. The program's clock runs at a twentieth of real time (the preloaded
-# clock library), so that what the program ran, as measured from outside, is a few of its
-# milliseconds, while a pause counted in would be a hundred.
+# given the terminal back as it was; on going on, it has taken it again and shows the frame where
+# the pause left off, as far as the time it measurably ran allows; a SIGTERM then still gives it
+# back; every update the pane received was whole, and none empty. Its clock runs at a twentieth of
+# real time (the preloaded clock library): it ran a few of its milliseconds, a pause counted in
+# would be a hundred, and most of its readings change nothing on the terminal.
 # usage: terminal_stop.sh PROGRAM REPLAY CLOCK_LIBRARY
 PROGRAM=$1 REPLAY=$2 CLOCK_LIBRARY=$3
 . "$(dirname "$0")/terminal_common.sh"
@@ -25,37 +24,23 @@ given_back() {
 
 # wait_for_screen ALTERNATE: true once the pane's alternate screen is on (1) or off (0).
 wait_for_screen() {
-    tries=500
+    tries=100
     while [ "$(pane '#{alternate_on}')" != "$1" ] && [ "$tries" -gt 0 ]; do
-        sleep 0.01
-        tries=$((tries - 1))
-    done
-}
-
-# wait_for_stop: true once the program is stopped, looked for every 10 ms.
-wait_for_stop() {
-    tries=1000
-    until grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status"; do
-        [ "$tries" -eq 0 ] && return 1
-        sleep 0.01
+        sleep 0.05
         tries=$((tries - 1))
     done
 }
 
 # pause N: Ctrl-Z, a pause, fg; then the frame shown must be one of the readings the program can
-# have reached: from the first with the frame shown before Ctrl-Z to the last with it, plus the
-# time it ran between that sighting and the stop, and between fg and the sighting after it. The
-# pane is read once more just before Ctrl-Z, and that sighting counts when it holds a whole frame.
+# have reached: from the first with the frame seen before Ctrl-Z to the last with it, plus the
+# time it ran from that sighting to the stop and from fg to the sighting after it.
 pause() {
     until_seen 10 shown_readings || fail "pause $1: no whole frame shown before it"
-    last_seen=$(now_ms)
-    tmux -L "$SERVER" capture-pane -p -e -N >"$WORK/capture.last"
+    before_first=$SHOWN_FIRST before_last=$SHOWN_LAST seen=$SHOWN_BEFORE
     tmux -L "$SERVER" send-keys C-z
-    wait_for_stop || fail "pause $1: Ctrl-Z did not stop it"
-    ran=$(now_ms)
-    readings_in "$WORK/capture.last" && SHOWN_BEFORE=$last_seen
-    before_first=$SHOWN_FIRST before_last=$SHOWN_LAST
-    ran=$((ran - SHOWN_BEFORE))
+    until_seen 10 grep -q '^State:.*stopped' "/proc/$(cat "$WORK/pid")/status" ||
+        fail "pause $1: Ctrl-Z did not stop it"
+    ran=$(($(now_ms) - seen))
     wait_for_screen 0
     given_back "pause $1, stopped"
     sleep "$PAUSE"
@@ -79,7 +64,7 @@ SERVER=$SERVER_BASE-$STARTS
 tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
     env -u TMUX LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" COLORTERM= PS1='$ ' \
     LD_PRELOAD="$CLOCK_LIBRARY" ZORVENDALE_CLOCK_RATE=$(echo "1 / $SLOWER" | bc -l) \
-    ASAN_OPTIONS=verify_asan_link_order=0 sh -i
+    ASAN_OPTIONS=verify_asan_link_order=0 sh -i \; pipe-pane -o "cat >>'$WORK/bytes'"
 until_seen 10 sh -c 'tmux -L "$1" capture-pane -p | grep -q "^[$]"' sh "$SERVER" ||
     fail "no shell prompt"
 tmux -L "$SERVER" send-keys "printf '\\033]2;before-title\\007'; stty -g >$WORK/settings; \
@@ -92,6 +77,7 @@ if wait_for_picture 10; then
     kill -s TERM "$(cat "$WORK/pid")"
     wait_for_screen 0
     given_back "SIGTERM after fg"
+    check_updates "Ctrl-Z and fg"
 else
     fail "no picture within 10 s"
 fi

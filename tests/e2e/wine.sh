@@ -41,16 +41,7 @@ fail() {
     exit 1
 }
 
-# Xvfb picks a free display itself and names it on the descriptor given.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(head -1 "$work/display")"
-export DISPLAY
+. "$here/xvfb.sh"
 
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine would take PulseAudio before ALSA; with no server it goes to ALSA and its configuration.

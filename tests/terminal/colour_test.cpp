@@ -89,7 +89,6 @@ const Question Questions[] = {
     {"error answer", Plain, DCS "0$r" ST "\x1b[?65;1;9c", false, "", true},
     {"another colour", Plain, DCS "1$r0;38:2::1:2:4m" ST ATTRIBUTES, false, "", true},
     {"another colour, ';'", Plain, DCS "1$r0;38;2;1;2;4m" ST ATTRIBUTES, false, "", true},
-    {"the nearest of 256", Plain, DCS "1$r0;38;5;16m" ST ATTRIBUTES, false, "", true},
     {"in other fields", Plain, DCS "1$r48;2;38;2;1;2;3m" ST ATTRIBUTES, false, "", true},
     {"the attributes alone", Plain, ATTRIBUTES, false, "", true},
     {"no answer", Plain, "", false, "", false},

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,61 +29,38 @@ TEST(SignalsDeathTest, AnEndingSignalThatCameWhileCaughtIsRaisedOnRelease) {
     }
 }
 
-int64_t MonotonicNanoseconds() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-// The child's part: Ctrl-Z (SIGTSTP) twice, each acted on as the counter does, which stops the
-// process until the parent continues it. The time left out of the counter must be every pause so
-// far, all told, to within the couple of calls around the stop. 0 when it is.
-int PauseTwice() {
-    setpgid(0, 0); // a group of its own, with its parent outside: not orphaned, so it can stop
-    signal(SIGTSTP, SIG_DFL);
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-    CatchSignals();
-    int64_t paused = 0;
-    for (int pause = 1; pause <= 2; ++pause) {
-        raise(SIGTSTP);
-        const int64_t stopped = MonotonicNanoseconds();
-        ActOnPendingSignal();
-        paused += MonotonicNanoseconds() - stopped;
-        const int64_t counted = StoppedNanoseconds();
-        if (counted > paused || counted < paused - 2'000'000) {
-            return pause;
-        }
-    }
-    return 0;
-}
-
-// A stop and a wait before going on, twice; fails the test when the child does not stop.
-void ContinueTwice(pid_t child) {
-    for (int pause = 1; pause <= 2; ++pause) {
-        int status = 0;
-        for (int tries = 0; tries < 1000 && waitpid(child, &status, WUNTRACED | WNOHANG) == 0;
-             ++tries) {
-            usleep(10'000);
-        }
-        if (!WIFSTOPPED(status)) {
-            kill(child, SIGKILL);
-            FAIL() << "not stopped for pause " << pause;
-        }
-        usleep(pause * 30'000); // pauses of different lengths, neither a whole second
-        kill(child, SIGCONT);
-    }
-}
-
+// Ctrl-Z twice in a child, each acted on as the counter does, which stops the child until the
+// parent continues it: the time left out of the counter must be both pauses, all told, to within
+// the calls around each stop. The child's status is the pause miscounted, 0 for none.
 TEST(Signals, EveryPauseIsLeftOutOfTheCounterAllTold) {
     const pid_t child = fork();
     if (child == 0) {
-        _exit(PauseTwice());
+        setpgid(0, 0); // a group of its own, with its parent outside: not orphaned, so it can stop
+        signal(SIGTSTP, SIG_DFL);
+        sigset_t stop;
+        sigemptyset(&stop);
+        sigaddset(&stop, SIGTSTP);
+        sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+        CatchSignals();
+        std::chrono::nanoseconds paused{};
+        for (int pause = 1; pause <= 2; ++pause) {
+            raise(SIGTSTP);
+            const auto stopped = std::chrono::steady_clock::now();
+            ActOnPendingSignal();
+            paused += std::chrono::steady_clock::now() - stopped;
+            const int64_t left = paused.count() - StoppedNanoseconds();
+            if (left < 0 || left > 2'000'000) {
+                _exit(pause);
+            }
+        }
+        _exit(0);
     }
-    ContinueTwice(child);
     int status = 0;
+    for (int pause = 1; pause <= 2 && waitpid(child, &status, WUNTRACED) == child; ++pause) {
+        ASSERT_TRUE(WIFSTOPPED(status)) << "not stopped for pause " << pause;
+        usleep(pause * 30'000); // pauses of different lengths, neither a whole second
+        kill(child, SIGCONT);
+    }
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "pause " << WEXITSTATUS(status) << " of 2 miscounted";
