@@ -1,10 +1,11 @@
 #!/bin/sh
-# Ctrl-Z and fg, twice, typed at an interactive shell in the pane: while stopped, the program has
-# given the terminal back as it was; on going on, it has taken it again and shows the frame where
-# the pause left off, as far as the time it measurably ran allows; a SIGTERM then still gives it
-# back; every update the pane received was whole, and none empty. Its clock runs at a twentieth of
-# real time (the preloaded clock library): it ran a few of its milliseconds, a pause counted in
-# would be a hundred, and most of its readings change nothing on the terminal.
+# Ctrl-Z and fg, twice, typed at an interactive shell in the pane, the program started from a script
+# that goes on after it: while stopped, the program has given the terminal back as it was; on going
+# on, it has taken it again and shows the frame where the pause left off, as far as the time it
+# measurably ran allows; a SIGTERM then still gives it back, and the script goes on; every update
+# the pane received was whole, and none empty. Its clock runs at a twentieth of real time (the
+# preloaded clock library): it ran a few of its milliseconds, a pause counted in would be a hundred,
+# and most of its readings change nothing on the terminal.
 # usage: terminal_stop.sh PROGRAM REPLAY CLOCK_LIBRARY
 PROGRAM=$1 REPLAY=$2 CLOCK_LIBRARY=$3
 . "$(dirname "$0")/terminal_common.sh"
@@ -67,8 +68,14 @@ tmux -L "$SERVER" -f /dev/null new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS"
     ASAN_OPTIONS=verify_asan_link_order=0 sh -i \; pipe-pane -o "cat >>'$WORK/bytes'"
 until_seen 10 sh -c 'tmux -L "$1" capture-pane -p | grep -q "^[$]"' sh "$SERVER" ||
     fail "no shell prompt"
+# The script's shell shares the program's job and stops at once on Ctrl-Z, so that the interactive
+# shell takes the terminal back while the program is still giving it back.
+cat >"$WORK/script" <<EOF
+sh -c 'echo \$\$ >$WORK/pid.new && mv $WORK/pid.new $WORK/pid && exec $PROGRAM'
+echo script-went-on
+EOF
 tmux -L "$SERVER" send-keys "printf '\\033]2;before-title\\007'; stty -g >$WORK/settings; \
-sh -c 'echo \$\$ >$WORK/pid.new && mv $WORK/pid.new $WORK/pid && exec $PROGRAM'" Enter
+sh $WORK/script" Enter
 
 if wait_for_picture 10; then
     pause 1
@@ -77,6 +84,8 @@ if wait_for_picture 10; then
     kill -s TERM "$(cat "$WORK/pid")"
     wait_for_screen 0
     given_back "SIGTERM after fg"
+    until_seen 10 sh -c 'tmux -L "$1" capture-pane -p | grep -q "^script-went-on"' sh "$SERVER" ||
+        fail "the script did not go on after the program"
     check_updates "Ctrl-Z and fg"
 else
     fail "no picture within 10 s"

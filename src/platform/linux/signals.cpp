@@ -102,12 +102,19 @@ void StopForShell() {
     timespec stopped;
     clock_gettime(CLOCK_MONOTONIC, &stopped);
     continued = 0;
+    // Started from a script, the program shares its job with the script's shell, which stopped at
+    // once: the interactive shell may have taken the terminal back already. Giving it back must not
+    // stop the program then (SIGTTOU), or the shell's prompt sits on the picture in raw mode.
+    sigset_t backgroundOutput;
+    sigset_t previous;
+    sigemptyset(&backgroundOutput);
+    sigaddset(&backgroundOutput, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &backgroundOutput, &previous);
     AwaitLateAnswers();
     RestoreTerminal();
-    // Started from a script, the program shares its job with a shell that stopped at once, and
-    // whose own shell took the terminal back meanwhile: giving the terminal back then stopped the
-    // program too (SIGTTOU), and it has already been resumed. Stopping once more would leave it
-    // stopped for good, with nothing left to resume it.
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    // Reading late answers there may still have stopped it (SIGTTIN), and fg resumed it: stopping
+    // once more would leave it stopped for good, with nothing left to resume it.
     if (continued == 0) {
         struct sigaction stopByDefault = {};
         struct sigaction onStop;
