@@ -87,7 +87,7 @@ read -r state seen_ms total_ms <run.txt
 least=$(awk -v ms="$seen_ms" 'BEGIN { print ms / 1000 - 1 }')
 most=$(awk -v ms="$total_ms" 'BEGIN { print ms / 1000 }')
 echo "the program ran ${seen_ms} ms from its first frame seen, ${total_ms} ms from its start"
-python3 "$here/sound_copies.py" --cut sound.raw "$replay" "$least" "$most" ||
+python3 "$here/sound_copies.py" --cut --stall sound.raw "$replay" "$least" "$most" ||
     fail "the sound is not one copy per floor bounce in $least to $most s"
 
 # No usable audio device: the default PCM names a card that does not exist.
