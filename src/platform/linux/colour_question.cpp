@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -60,10 +59,6 @@ void AwaitAnswers(int64_t until, bool cutShort) {
     }
 }
 
-const char* Environment(const char* name) {
-    return std::getenv(name);
-}
-
 bool IsOneOf(const char* value, const char* first, const char* second) {
     return value != nullptr && (std::strcmp(value, first) == 0 || std::strcmp(value, second) == 0);
 }
@@ -91,8 +86,9 @@ bool TakesDirectColour() {
     reader = {};
     asked = false;
     heldCount = 0;
-    const ColourForm settled = SettledColourForm(
-        {chosenForm, std::getenv("COLORTERM"), InTmuxPane(Environment), InputIsTerminal()});
+    const ColourForm settled =
+        SettledColourForm({chosenForm, ProcessEnvironment("COLORTERM"),
+                           InTmuxPane(ProcessEnvironment), InputIsTerminal()});
     if (settled != ColourForm::Unsettled) {
         return settled == ColourForm::Direct;
     }

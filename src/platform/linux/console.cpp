@@ -3,7 +3,6 @@
 // 60 times a second, sending only the cells that changed, as one synchronized update.
 #include <cerrno>
 #include <clocale>
-#include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
 #include <string>
@@ -86,10 +85,6 @@ void Refresh() {
     }
 }
 
-const char* Environment(const char* name) {
-    return std::getenv(name);
-}
-
 // Opens the terminal when there is one and it can show the picture, noting why not otherwise;
 // nothing is written to a terminal that is refused.
 bool OpenConsoleTerminal() {
@@ -99,12 +94,12 @@ bool OpenConsoleTerminal() {
                 .c_str());
         return false;
     }
-    if (const char* refusal = PictureRefusal(Environment("TERM"))) {
+    if (const char* refusal = PictureRefusal(ProcessEnvironment("TERM"))) {
         NoteStartFailure(refusal);
         CloseTerminal();
         return false;
     }
-    console.titled = TitleComesBack(Environment);
+    console.titled = TitleComesBack(ProcessEnvironment);
     TakeTerminal(console.titled);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "platform/linux/terminal_environment.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -34,6 +35,10 @@ bool KeepsStack(EnvironmentLookup lookup, const char* term) {
 }
 
 } // namespace
+
+const char* ProcessEnvironment(const char* name) {
+    return std::getenv(name);
+}
 
 const char* PictureRefusal(const char* term) {
     if (term == nullptr || term[0] == '\0') {

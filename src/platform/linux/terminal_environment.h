@@ -5,6 +5,9 @@
 
 using EnvironmentLookup = const char* (*)(const char* name);
 
+// The program's own environment, as a lookup.
+const char* ProcessEnvironment(const char* name);
+
 // Why the terminal can't show the picture, or nullptr when it can. A TERM of "dumb" (an editor's
 // shell buffer, a CI log) or none at all says that it takes no control sequences.
 const char* PictureRefusal(const char* term);
