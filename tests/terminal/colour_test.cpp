@@ -56,6 +56,21 @@ TEST(Colour, MixesAverageEachChannelRoundedDown) {
     EXPECT_EQ(Parameters(MixColours(5, 7), false, false), "35");
 }
 
+TEST(Colour, LengthIsWhatIsAppended) {
+    for (const bool direct : {false, true}) {
+        for (const bool background : {false, true}) {
+            for (int first = 0; first < 16; ++first) {
+                for (int second = 0; second < 16; ++second) {
+                    const int colour = MixColours(first, second);
+                    EXPECT_EQ(ColourLength(colour, background, direct),
+                              Parameters(colour, background, direct).size())
+                        << Parameters(colour, background, direct);
+                }
+            }
+        }
+    }
+}
+
 // The question's answers as the terminals give them, and its settings.
 #define DCS "\x1bP"
 #define ST "\x1b\\"

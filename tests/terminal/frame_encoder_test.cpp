@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 
+#include "animation/raster.h"
+#include "animation/scene.h"
 #include "frame_encoder_fixture.h"
 
 namespace {
@@ -30,8 +32,9 @@ TEST_F(FrameEncoder, ChangedCellSendsOnlyItsPositionColourAndGlyph) {
     Start(4, 2, Plain, 8, 4);
     Frame();
     At(buffer, 2, 1) = Shade;
-    // The window starts at terminal column 2, row 1; the background stays light gray.
-    EXPECT_EQ(Frame(), "\x1b[3;5H\x1b[35m\u2592");
+    // The window starts at terminal column 2, row 1; the background stays light gray. The pen is
+    // still on the window's last row, two cells to the right.
+    EXPECT_EQ(Frame(), "\x1b[2D\x1b[35m\u2592");
 }
 
 TEST_F(FrameEncoder, ChangesOnOneRowShareTheMovesAndColours) {
@@ -40,7 +43,65 @@ TEST_F(FrameEncoder, ChangesOnOneRowShareTheMovesAndColours) {
     At(buffer, 1, 0) = Cross;
     At(buffer, 2, 0) = Across;
     At(buffer, 5, 0) = Down;
-    EXPECT_EQ(Frame(), "\x1b[1;2H\x1b[35m\u253C\u2500\x1b[2C\u2502");
+    EXPECT_EQ(Frame(), "\x1b[2G\x1b[35m\u253C\u2500\x1b[2C\u2502");
+}
+
+// Each change after the last, from where the pen was left: the shortest of an absolute position and
+// a move up or down, then across or to a column; on a tie across, the relative move.
+TEST_F(FrameEncoder, EachMoveIsTheShortestThatGetsThere) {
+    struct Step {
+        int column, row;
+        ConsoleCell cell;
+        const char* bytes;
+    };
+    const Step steps[] = {
+        // The whole frame left the pen past the last column, where the cursor stays put.
+        {3, 11, Shade, "\x1b[4G\x1b[35m\u2592"},
+        {1, 11, Cross, "\x1b[3D\u253C"},
+        {2, 10, Across, "\x1b[A\u2500"},
+        {15, 2, Down, "\x1b[3;16H\u2502"}, // "\x1b[8A\x1b[12C" is longer
+        {16, 3, Cross, "\x1b[B\u253C"},
+        {6, 3, Across, "\x1b[7G\u2500"}, // shorter than "\x1b[11D"
+        {7, 9, Down, "\x1b[6B\u2502"},
+        {19, 0, Cross, "\x1b[1;20H\u253C"},
+        // Past the last column again: the cursor stayed in it, but only an absolute column is
+        // trusted from there.
+        {18, 0, Across, "\x1b[19G\u2500"},
+    };
+    Start(20, 12, Plain, 20, 12);
+    Frame();
+    for (const Step& step : steps) {
+        At(buffer, step.column, step.row) = step.cell;
+        EXPECT_EQ(Frame(), step.bytes) << "to column " << step.column << ", row " << step.row;
+        ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
+    }
+}
+
+// The colours cheapest to set from those in force first, each with all of its cells in row order,
+// rather than a colour change at every other cell.
+TEST_F(FrameEncoder, ChangesAreDrawnColourByColour) {
+    Start(7, 2, Plain, 7, 2);
+    Frame();
+    const ConsoleCell row[] = {Red, Lit, Red, Lit, Red, Plain, Shade};
+    for (int column = 0; column < 7; ++column) {
+        At(buffer, column, 0) = row[column];
+    }
+    // The pen is light gray, so the shade's magenta, one number, goes first.
+    EXPECT_EQ(Frame(), "\x1b[1;7H\x1b[35m\u2592"
+                       "\x1b[1G\x1b[91;101m \x1b[C \x1b[C "
+                       "\x1b[4D\x1b[97;107m \x1b[C ");
+    ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
+    for (const TerminalStyle chosen : {Utf8Direct, DecIndexed, DecDirect}) {
+        Start(7, 2, Plain, 7, 2, chosen);
+        Frame();
+        for (int column = 0; column < 7; ++column) {
+            At(buffer, column, 1) = row[column];
+        }
+        const std::string bytes = Frame();
+        ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow());
+        // Three colours set, once each.
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 'm'), 3) << bytes;
+    }
 }
 
 TEST_F(FrameEncoder, DirectColourUsesTheClassicPalette) {
@@ -167,5 +228,29 @@ TEST_P(FrameEncoderRandom, TerminalKeepsInStepWithTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Styles, FrameEncoderRandom,
                          ::testing::Values(Utf8Indexed, Utf8Direct, DecIndexed, DecDirect));
+
+// The animation's own changes, as the program sends them at 60 updates a second: after every
+// update the terminal shows that update's frame whole, cell for cell and at half height.
+TEST_P(FrameEncoderRandom, EveryUpdateOfTheAnimationShowsItsFrame) {
+    for (const TerminalSize terminalSize : {TerminalSize{80, 45}, TerminalSize{80, 24}}) {
+        Start(ScreenColumns, ScreenRows, Plain, terminalSize.columns, terminalSize.rows,
+              GetParam());
+        Scene scene;
+        InitScene(scene);
+        static CHAR_INFO grid[CellCount];
+        for (int nowMs = 0, updates = 0; nowMs < 4000; ++nowMs) {
+            PaintFrame(scene, AdvanceScene(scene, nowMs).phase, grid);
+            if (nowMs * 60 / 1000 < updates) {
+                continue;
+            }
+            ++updates;
+            SMALL_RECT region = {0, 0, ScreenColumns - 1, ScreenRows - 1};
+            WriteCells(buffer, grid, {ScreenColumns, ScreenRows}, {0, 0}, region);
+            Frame();
+            ASSERT_NO_FATAL_FAILURE(ExpectShowsWindow())
+                << terminalSize.columns << "x" << terminalSize.rows << " at " << nowMs << " ms";
+        }
+    }
+}
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "model_terminal.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -92,8 +93,15 @@ void ControlSequence(ModelTerminal& terminal, const std::string& text, char fina
     if (final == 'H' && values.size() == 2) {
         terminal.row = values[0] - 1;
         terminal.column = values[1] - 1;
-    } else if (final == 'C') {
-        terminal.column += values[0] == 0 ? 1 : values[0];
+    } else if (final == 'A' || final == 'B' || final == 'C' || final == 'D') {
+        // Relative moves stop at the screen's edge, as a terminal's do.
+        const int count = values[0] == 0 ? 1 : values[0];
+        const bool vertical = final == 'A' || final == 'B';
+        int& at = vertical ? terminal.row : terminal.column;
+        at += final == 'A' || final == 'D' ? -count : count;
+        at = std::clamp(at, 0, (vertical ? terminal.rows : terminal.columns) - 1);
+    } else if (final == 'G') {
+        terminal.column = std::clamp(values[0] - 1, 0, terminal.columns - 1);
     } else if (final == 'm') {
         SelectGraphics(terminal, values);
     } else if (final == 'J' && values[0] == 2) {

@@ -1,6 +1,7 @@
 // A terminal reduced to what the console's output may use, for checking what a stream of bytes
-// leaves on the screen: cursor moves, colours, the DEC line-drawing set, clearing and UTF-8 text.
-// Anything else, and any glyph drawn off the screen, is noted as a fault.
+// leaves on the screen: cursor moves (absolute, and relative ones stopping at the edge), colours,
+// the DEC line-drawing set, clearing and UTF-8 text. Anything else, and any glyph drawn off the
+// screen, is noted as a fault.
 #pragma once
 
 #include <cstdint>

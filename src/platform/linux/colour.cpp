@@ -12,10 +12,14 @@ bool IsMix(int colour) {
     return colour >= FirstMix;
 }
 
-void AppendIndexed(std::string& out, int colour, bool background) {
+unsigned IndexedNumber(int colour, bool background) {
     const int ansi = AnsiColour(IsMix(colour) ? (colour - FirstMix) >> 4 : colour);
     const unsigned base = ansi >= 8 ? (background ? 100u : 90u) : (background ? 40u : 30u);
-    AppendNumber(out, base + static_cast<unsigned>(ansi & 7));
+    return base + static_cast<unsigned>(ansi & 7);
+}
+
+void AppendIndexed(std::string& out, int colour, bool background) {
+    AppendNumber(out, IndexedNumber(colour, background));
 }
 
 void AppendDirect(std::string& out, int colour, bool background) {
@@ -71,6 +75,24 @@ void AppendNumber(std::string& out, unsigned value) {
     while (count > 0) {
         out += digits[--count];
     }
+}
+
+unsigned NumberLength(unsigned value) {
+    unsigned count = 1;
+    for (; value >= 10; value /= 10) {
+        ++count;
+    }
+    return count;
+}
+
+unsigned ColourLength(int colour, bool background, bool directColour) {
+    if (!directColour) {
+        return NumberLength(IndexedNumber(colour, background));
+    }
+    const uint32_t rgb = ColourRgb(colour);
+    // "38;2;" or "48;2;", then the three channels and the two semicolons between them.
+    return 5 + NumberLength(rgb >> 16) + NumberLength((rgb >> 8) & 0xFF) +
+           NumberLength(rgb & 0xFF) + 2;
 }
 
 void AppendColour(std::string& out, int colour, bool background, bool directColour) {

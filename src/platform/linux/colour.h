@@ -24,7 +24,13 @@ uint32_t ColourRgb(int colour);
 // Appends the decimal digits of a value.
 void AppendNumber(std::string& out, unsigned value);
 
+// How many digits AppendNumber appends.
+unsigned NumberLength(unsigned value);
+
 // Appends the SGR parameters that select a colour as the foreground or the background: "31",
 // "101" and the like, or "38;2;R;G;B" / "48;2;R;G;B" in direct colour. The 16 colours show a mix
 // as its first colour.
 void AppendColour(std::string& out, int colour, bool background, bool directColour);
+
+// How many bytes AppendColour appends, for choosing the cheaper of two streams without making both.
+unsigned ColourLength(int colour, bool background, bool directColour);
