@@ -27,8 +27,8 @@ void SaveCounts() {
     }
     if (countFile >= 0) {
         char text[72];
-        const int length = std::snprintf(text, sizeof text, "%020llu %020llu %020llu\n", frames,
-                                         writes, bytes);
+        const int length =
+            std::snprintf(text, sizeof text, "%020llu %020llu %020llu\n", frames, writes, bytes);
         if (pwrite(countFile, text, static_cast<size_t>(length), 0) != length) {
             countFile = -1;
         }

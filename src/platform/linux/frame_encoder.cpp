@@ -154,8 +154,8 @@ void DrawInColourOrder(std::vector<Pending>& cells, const TerminalStyle& style,
         const Pending* cheapest = &cells.front();
         unsigned least = ~0u;
         for (const Pending& pending : cells) {
-            const unsigned length = ColoursLength(image, pending.foreground, pending.background,
-                                                  style.directColour);
+            const unsigned length =
+                ColoursLength(image, pending.foreground, pending.background, style.directColour);
             if (length < least) {
                 least = length;
                 cheapest = &pending;
