@@ -80,7 +80,7 @@ TEST(Colour, LengthIsWhatIsAppended) {
 constexpr ColourForm Ask = ColourForm::Unsettled;
 constexpr ColourForm Sixteen = ColourForm::Sixteen;
 constexpr ColourForm Direct = ColourForm::Direct;
-constexpr ColourSettings Plain = {Ask, nullptr, false, true};
+constexpr ColourSettings Plain = {Ask, nullptr, false, true, false};
 
 struct Question {
     const char* name;
@@ -92,12 +92,14 @@ struct Question {
 };
 
 const Question Questions[] = {
-    {"COLORTERM says so", {Ask, "truecolor", false, true}, "", true, "", false},
-    {"COLORTERM 24bit", {Ask, "24bit", false, false}, "", true, "", false},
-    {"in a tmux pane", {Ask, "", true, true}, "", true, "", false},
-    {"16 chosen", {Sixteen, "truecolor", true, true}, "", false, "", false},
-    {"direct chosen", {Direct, nullptr, false, false}, "", true, "", false},
-    {"input not a terminal", {Ask, "rxvt-xpm", false, false}, ECHO, false, "", false},
+    {"COLORTERM says so", {Ask, "truecolor", false, true, false}, "", true, "", false},
+    {"COLORTERM 24bit", {Ask, "24bit", false, false, false}, "", true, "", false},
+    {"in a tmux pane", {Ask, "", true, true, false}, "", true, "", false},
+    {"zutty or mlterm", {Ask, nullptr, false, true, true}, "", true, "", false},
+    {"zutty, input not a terminal", {Ask, nullptr, false, false, true}, "", true, "", false},
+    {"16 chosen", {Sixteen, "truecolor", true, true, true}, "", false, "", false},
+    {"direct chosen", {Direct, nullptr, false, false, false}, "", true, "", false},
+    {"input not a terminal", {Ask, "rxvt-xpm", false, false, false}, ECHO, false, "", false},
     {"echo, ':'", Plain, ECHO ATTRIBUTES, true, "", true},
     {"echo, ';'", Plain, DCS "1$r0;38;2;1;2;3m" ST "\x1b[?1;2c", true, "", true},
     {"echo with a colour space", Plain, DCS "1$r38:2:0:1:2:3m" ST, true, "", false},

@@ -88,10 +88,11 @@ const char* Lookup(const char* name) {
     return found == environment->end() ? nullptr : found->second.c_str();
 }
 
-// What each terminal says about itself: whether it is refused, whether it gives a title back, and
-// whether it is a tmux pane itself rather than what was started in one, which inherits TMUX.
+// What each terminal says about itself: whether it is refused, whether it gives a title back,
+// whether it is a tmux pane itself rather than what was started in one, which inherits TMUX, and
+// whether it shows direct colour without saying so.
 TEST(TerminalEnvironment, RefusalTitleAndTmuxPaneForEachTerminal) {
-    enum { None = 0, Refused = 1, Titled = 2, Pane = 4 };
+    enum { None = 0, Refused = 1, Titled = 2, Pane = 4, Direct = 8 };
     const std::string vte = "7006", tmux = "/tmp/tmux-0/default,7,0";
     const std::vector<std::pair<std::map<std::string, std::string>, int>> cases = {
         {{{"TERM", "dumb"}}, Refused},
@@ -103,7 +104,14 @@ TEST(TerminalEnvironment, RefusalTitleAndTmuxPaneForEachTerminal) {
         {{{"TERM", "alacritty"}, {"ALACRITTY_LOG", "/tmp/Alacritty-7.log"}}, Titled},
         {{{"TERM", "xterm-256color"}, {"ALACRITTY_WINDOW_ID", "1"}},
          Titled}, // no terminfo of its own
-        {{{"TERM", "xterm"}, {"MLTERM", "3.9.3"}}, Titled},
+        {{{"TERM", "xterm"}, {"MLTERM", "3.9.3"}}, Titled | Direct},
+        {{{"TERM", "mlterm"}, {"MLTERM", "3.9.0"}, {"COLORFGBG", "default;default"}},
+         Titled | Direct},
+        {{{"TERM", "xterm-256color"}, {"ZUTTY_VERSION", "0.14"}}, Direct},
+        {{{"TERM", "screen"}, {"MLTERM", "3.9.0"}, {"STY", "9.pts-1.a"}}, None},  // screen in it
+        {{{"TERM", "xterm"}, {"MLTERM", "3.9.0"}, {"STY", "9.pts-1.a"}}, Titled}, // a doubt: asked
+        {{{"TERM", "rxvt-unicode-256color"}, {"ZUTTY_VERSION", "0.14"}}, None},   // started from it
+        {{{"TERM", "st-256color"}, {"MLTERM", "3.9.0"}}, None},
         {{{"TERM", "screen"}, {"TMUX", tmux}}, Titled | Pane},
         {{{"TERM", "tmux-256color"}, {"TMUX", tmux}}, Titled | Pane},
         {{{"TERM", "tmux-256color"}, {"TMUX", ""}}, None},
@@ -112,7 +120,7 @@ TEST(TerminalEnvironment, RefusalTitleAndTmuxPaneForEachTerminal) {
         {{{"TERM", "rxvt-unicode"}, {"TMUX", tmux}, {"VTE_VERSION", vte}}, None}, // in tmux in VTE
         {{{"TERM", "st-256color"}, {"VTE_VERSION", vte}}, None}, // started from a VTE terminal
         {{{"TERM", "xterm-256color"}, {"ZUTTY_VERSION", "0.14"}, {"XTERM_VERSION", "XTerm(379)"}},
-         None}, // zutty started from xterm
+         Direct}, // zutty started from xterm
         {{{"TERM", "xterm-256color"}, {"KONSOLE_VERSION", "221203"}, {"VTE_VERSION", vte}}, None},
         {{{"TERM", "xterm-256color"}, {"COLORTERM", "truecolor"}}, None}, // says nothing of itself
         {{{"TERM", "xterm"}, {"XTERM_VERSION", ""}}, None},
@@ -121,7 +129,8 @@ TEST(TerminalEnvironment, RefusalTitleAndTmuxPaneForEachTerminal) {
         environment = &cases[k].first;
         const int found = (PictureRefusal(Lookup("TERM")) != nullptr ? Refused : None) |
                           (TitleComesBack(Lookup) ? Titled : None) |
-                          (InTmuxPane(Lookup) ? Pane : None);
+                          (InTmuxPane(Lookup) ? Pane : None) |
+                          (DirectColourUnsaid(Lookup) ? Direct : None);
         EXPECT_EQ(found, cases[k].second) << "case " << k;
     }
 }

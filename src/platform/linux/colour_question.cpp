@@ -72,7 +72,7 @@ ColourForm SettledColourForm(const ColourSettings& settings) {
     if (IsOneOf(settings.colourTerm, "truecolor", "24bit")) {
         return ColourForm::Direct;
     }
-    if (settings.inTmuxPane) {
+    if (settings.inTmuxPane || settings.directUnsaid) {
         return ColourForm::Direct;
     }
     return settings.inputIsTerminal ? ColourForm::Unsettled : ColourForm::Sixteen;
@@ -86,9 +86,9 @@ bool TakesDirectColour() {
     reader = {};
     asked = false;
     heldCount = 0;
-    const ColourForm settled =
-        SettledColourForm({chosenForm, ProcessEnvironment("COLORTERM"),
-                           InTmuxPane(ProcessEnvironment), InputIsTerminal()});
+    const ColourForm settled = SettledColourForm({chosenForm, ProcessEnvironment("COLORTERM"),
+                                                  InTmuxPane(ProcessEnvironment), InputIsTerminal(),
+                                                  DirectColourUnsaid(ProcessEnvironment)});
     if (settled != ColourForm::Unsettled) {
         return settled == ColourForm::Direct;
     }

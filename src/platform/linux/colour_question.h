@@ -12,12 +12,14 @@ struct ColourSettings {
     const char* colourTerm; // COLORTERM
     bool inTmuxPane;        // InTmuxPane
     bool inputIsTerminal;   // standard input is the terminal asked
+    bool directUnsaid;      // DirectColourUnsaid
 };
 
 // The form settled without asking, by the first rule that applies: the command line's choice;
 // COLORTERM truecolor or 24bit, direct; in a tmux pane, direct, as tmux shows it where the
 // terminal outside can and turns it into the nearest colour it has elsewhere, which is nearer than
-// a themed palette; with standard input other than the terminal, 16 colours, as another reader of
+// a themed palette; zutty or mlterm, which show direct colour without saying so, direct; with
+// standard input other than the terminal, 16 colours, as another reader of
 // the terminal (cat in "cat | zorvendale") could take the answer. Unsettled otherwise. Pure.
 ColourForm SettledColourForm(const ColourSettings& settings);
 

@@ -61,6 +61,16 @@ bool TitleComesBack(EnvironmentLookup lookup) {
     return !IgnoresStack(lookup, term) && KeepsStack(lookup, term);
 }
 
+bool DirectColourUnsaid(EnvironmentLookup lookup) {
+    const char* term = lookup("TERM");
+    if (term == nullptr || Set(lookup, "STY")) {
+        return false;
+    }
+    const bool xterm = StartsWith(term, "xterm");
+    return (Set(lookup, "ZUTTY_VERSION") && xterm) ||
+           (Set(lookup, "MLTERM") && (xterm || StartsWith(term, "mlterm")));
+}
+
 bool InTmuxPane(EnvironmentLookup lookup) {
     const char* term = lookup("TERM");
     return term != nullptr && Multiplexer(term) && Set(lookup, "TMUX") && !Set(lookup, "STY");

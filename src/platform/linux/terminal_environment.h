@@ -18,6 +18,14 @@ const char* PictureRefusal(const char* term);
 // one that keeps it, since a terminal started from another's shell inherits that one's variables.
 bool TitleComesBack(EnvironmentLookup lookup);
 
+// True in zutty and in mlterm, which show direct colour (mlterm as the nearest of its 256 colours,
+// still nearer than its 16) yet say so neither in COLORTERM nor when asked: zutty answers the
+// question with an error, mlterm with a rendition of 256 colours. They are known by their own
+// variables under a TERM of theirs, with no STY: a terminal started from their shell inherits the
+// variable but sets its own TERM (GNU screen, which would show no colour at all, its screen and
+// STY; st, rxvt-unicode theirs).
+bool DirectColourUnsaid(EnvironmentLookup lookup);
+
 // True in a tmux pane itself: TMUX set, with tmux's own TERM and no STY. TMUX alone reaches
 // whatever is started inside tmux, GNU screen or another terminal among them; a GNU screen around
 // tmux sets STY, and may then be the terminal outside.
