@@ -58,7 +58,7 @@ TEST(Counter, HandsOutEveryMillisecondInTurnWakingAtTheUpdatePace) {
     getrusage(RUSAGE_THREAD, &after);
     const long sleeps = after.ru_nvcsw - before.ru_nvcsw;
     EXPECT_GT(sleeps, 0);
-    EXPECT_LE(sleeps, lasted / UpdateNanoseconds + 2) << "in " << lasted / 1'000'000 << " ms";
+    EXPECT_LE(sleeps, lasted / WakeNanoseconds + 2) << "in " << lasted / 1'000'000 << " ms";
 }
 
 TEST(ConsoleCalls, WithoutAConsoleEveryCallRefuses) {

@@ -14,11 +14,11 @@ int64_t DueReading(Pacer& pacer, int64_t now) {
     return furthest;
 }
 
-// Keeps the updates on a steady beat, unless a stall has left it behind.
-void NextWake(Pacer& pacer, int64_t now) {
-    pacer.wakeAt += UpdateNanoseconds;
-    if (pacer.wakeAt <= now) {
-        pacer.wakeAt = now + UpdateNanoseconds;
+// Keeps a steady beat, unless a stall has left it behind.
+void NextBeat(int64_t& at, int64_t interval, int64_t now) {
+    at += interval;
+    if (at <= now) {
+        at = now + interval;
     }
 }
 
@@ -26,20 +26,25 @@ void NextWake(Pacer& pacer, int64_t now) {
 
 PacerTurn TakeTurn(Pacer& pacer, int64_t now) {
     if (!pacer.started) {
-        pacer = {true, now, 0, now + UpdateNanoseconds};
+        // The first frame is shown as soon as it is made.
+        pacer = {true, now, 0, now + WakeNanoseconds, now};
         return {false, 0, 0};
     }
     if (pacer.next <= DueReading(pacer, now)) {
         // A run of readings that outlasts an update interval (a slow machine, which never catches
         // up) still updates the terminal at the pace.
-        const bool late = now - pacer.wakeAt >= UpdateNanoseconds;
+        const bool late = now - pacer.updateAt >= UpdateNanoseconds;
         if (late) {
-            pacer.wakeAt = now;
+            pacer.updateAt = now;
         }
         return {late, pacer.next++, 0};
     }
-    if (now >= pacer.wakeAt) {
-        NextWake(pacer, now);
+    const bool update = now >= pacer.updateAt;
+    if (update) {
+        NextBeat(pacer.updateAt, UpdateNanoseconds, now);
     }
-    return {true, -1, pacer.wakeAt - now};
+    if (now >= pacer.wakeAt) {
+        NextBeat(pacer.wakeAt, WakeNanoseconds, now);
+    }
+    return {update, -1, pacer.wakeAt - now};
 }

@@ -1,19 +1,24 @@
 // The pace of the terminal program's clock. Its loop reads the performance counter once per pass
 // and makes the frame of each new reading. The counter hands out the millisecond readings one per
 // read, in order, as long as they are due; once they have caught up with the present, the terminal
-// is sent the latest frame and the loop idles until the next update of the terminal is due. So
-// the program wakes about as often as the terminal is updated, yet still advances through every
-// millisecond reading and plays each bounce at its own reading (up to one update interval late in
-// real time). Pure, so that it can be tested with any clock.
+// is sent the latest frame when an update is due, and the loop idles until the next wake. So the
+// program wakes 60 times a second, advancing through every millisecond reading and playing each
+// bounce at its own reading (up to one wake interval late in real time), and updates the terminal
+// at every other wake. Pure, so that it can be tested with any clock.
 #pragma once
 
 #include <cstdint>
 
 constexpr int64_t PacerNanosecondsPerMs = 1'000'000;
 
-// A display's pace, 60 updates a second: no display shows more, and an update costs a terminal
-// about as much as the program's whole second of frames (docs/performance.md).
-constexpr int64_t UpdateNanoseconds = 16'666'667;
+// A display's pace, 60 wakes a second, which keeps each bounce's sound within 17 ms of its time.
+constexpr int64_t WakeNanoseconds = 16'666'667;
+
+// 30 updates of the terminal a second: each picture held for two of a 60 Hz display's, evenly,
+// the ball never more than two cells on (docs/performance.md). An update costs a terminal far more
+// than the program's whole second of frames, and a terminal that draws every update it is sent
+// (kitty) costs half as much as at 60.
+constexpr int64_t UpdateNanoseconds = 2 * WakeNanoseconds;
 
 // The most readings owed at once. After a stall (a machine too busy or suspended) the backlog
 // beyond these is dropped: the animation pauses rather than racing or jumping to catch up, and
@@ -22,9 +27,10 @@ constexpr int64_t BacklogMs = 250;
 
 struct Pacer {
     bool started;
-    int64_t origin; // when reading 0 was due, moved on by every dropped backlog
-    int64_t next;   // the reading the next pass gets
-    int64_t wakeAt; // when the next idle ends, for the next update of the terminal
+    int64_t origin;   // when reading 0 was due, moved on by every dropped backlog
+    int64_t next;     // the reading the next pass gets
+    int64_t wakeAt;   // when the next idle ends
+    int64_t updateAt; // when the terminal is next updated, at a wake or in a long run of readings
 };
 
 struct PacerTurn {
