@@ -1,6 +1,6 @@
 // The console calls on the controlling terminal. The console is a screen buffer kept here; the
 // terminal is brought up to date with the buffer's window when the counter's pace says so, about
-// 60 times a second, sending only the cells that changed, as one synchronized update.
+// 30 times a second, sending only the cells that changed, as one synchronized update.
 #include <cerrno>
 #include <clocale>
 #include <cstring>

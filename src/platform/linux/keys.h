@@ -1,5 +1,5 @@
 // The keys the terminal program answers: q or Q quits. They are looked for at each update of the
-// terminal, about 60 times a second, rather than on every pass of the loop, which would cost a
+// terminal, about 30 times a second, rather than on every pass of the loop, which would cost a
 // system call each time.
 #pragma once
 
