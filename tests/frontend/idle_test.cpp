@@ -186,23 +186,22 @@ TEST(Pacer, HandsOutEachReadingDueThenIdlesToTheNextWake) {
     for (int64_t r = 1; r <= 5; ++r) {
         turns.push_back({early, r, false, 0});
     }
-    turns.push_back({early, -1, false, S + Interval - early}); // the same beat, no update yet
-    // The next wake makes its frames (and plays their bounces) without an update; the one after
-    // updates the terminal.
+    turns.push_back({early, -1, false, S + Interval - early}); // the same beat, no update
+    // A wake updates the terminal, the next one makes its frames (and plays their bounces) alone.
     for (int64_t r = 6; r <= 16; ++r) {
         turns.push_back({S + Interval, r, false, 0});
     }
-    turns.push_back({S + Interval, -1, false, Interval});
+    turns.push_back({S + Interval, -1, true, Interval});
     for (int64_t r = 17; r <= 33; ++r) {
         turns.push_back({S + 2 * Interval, r, false, 0});
     }
-    turns.push_back({S + 2 * Interval, -1, true, Interval});
-    // Three seconds on: 250 readings, the rest dropped; the missed update is made at once (nothing
-    // new to show yet), and the beats start again from there.
+    turns.push_back({S + 2 * Interval, -1, false, Interval});
+    // Three seconds on: 250 readings, the rest dropped; the missed update is made at once, the
+    // wake that follows has none, and the beat starts again from there.
     for (int64_t r = 34; r <= 33 + BacklogMs; ++r) {
         turns.push_back({Stall, r, r == 34, 0});
     }
-    turns.push_back({Stall, -1, true, Interval});
+    turns.push_back({Stall, -1, false, Interval});
     turns.push_back({Stall + Interval, 284, false, 0}); // reading 283 fell due at the stall
 
     Pacer pacer{};

@@ -14,11 +14,11 @@ int64_t DueReading(Pacer& pacer, int64_t now) {
     return furthest;
 }
 
-// Keeps a steady beat, unless a stall has left it behind.
-void NextBeat(int64_t& at, int64_t interval, int64_t now) {
-    at += interval;
-    if (at <= now) {
-        at = now + interval;
+// Keeps the wakes on a steady beat, unless a stall has left it behind.
+void NextWake(Pacer& pacer, int64_t now) {
+    pacer.wakeAt += WakeNanoseconds;
+    if (pacer.wakeAt <= now) {
+        pacer.wakeAt = now + WakeNanoseconds;
     }
 }
 
@@ -26,25 +26,24 @@ void NextBeat(int64_t& at, int64_t interval, int64_t now) {
 
 PacerTurn TakeTurn(Pacer& pacer, int64_t now) {
     if (!pacer.started) {
-        // The first frame is shown as soon as it is made.
-        pacer = {true, now, 0, now + WakeNanoseconds, now};
+        pacer = {true, now, 0, now + WakeNanoseconds, false};
         return {false, 0, 0};
     }
     if (pacer.next <= DueReading(pacer, now)) {
         // A run of readings that outlasts an update interval (a slow machine, which never catches
         // up) still updates the terminal at the pace.
-        const bool late = now - pacer.updateAt >= UpdateNanoseconds;
+        const bool late = now - pacer.wakeAt >= UpdateNanoseconds;
         if (late) {
-            pacer.updateAt = now;
+            pacer.wakeAt = now;
+            pacer.updated = true;
         }
         return {late, pacer.next++, 0};
     }
-    const bool update = now >= pacer.updateAt;
-    if (update) {
-        NextBeat(pacer.updateAt, UpdateNanoseconds, now);
-    }
+    // The first frame is shown as soon as it is made.
+    const bool update = !pacer.updated;
+    pacer.updated = update;
     if (now >= pacer.wakeAt) {
-        NextBeat(pacer.wakeAt, WakeNanoseconds, now);
+        NextWake(pacer, now);
     }
     return {update, -1, pacer.wakeAt - now};
 }

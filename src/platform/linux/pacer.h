@@ -14,10 +14,11 @@ constexpr int64_t PacerNanosecondsPerMs = 1'000'000;
 // A display's pace, 60 wakes a second, which keeps each bounce's sound within 17 ms of its time.
 constexpr int64_t WakeNanoseconds = 16'666'667;
 
-// 30 updates of the terminal a second: each picture held for two of a 60 Hz display's, evenly,
-// the ball never more than two cells on (docs/performance.md). An update costs a terminal far more
-// than the program's whole second of frames, and a terminal that draws every update it is sent
-// (kitty) costs half as much as at 60.
+// The terminal is updated at every other wake, 30 times a second: each picture held for two of a
+// 60 Hz display's, evenly, the ball never more than two cells on (docs/performance.md). An update
+// costs a terminal far more than the program's whole second of frames, and a terminal that draws
+// every update it is sent (kitty) costs half as much as at 60. Wakes are counted rather than
+// timed, so that a clock that stands still still updates the terminal (after a resize).
 constexpr int64_t UpdateNanoseconds = 2 * WakeNanoseconds;
 
 // The most readings owed at once. After a stall (a machine too busy or suspended) the backlog
@@ -27,10 +28,10 @@ constexpr int64_t BacklogMs = 250;
 
 struct Pacer {
     bool started;
-    int64_t origin;   // when reading 0 was due, moved on by every dropped backlog
-    int64_t next;     // the reading the next pass gets
-    int64_t wakeAt;   // when the next idle ends
-    int64_t updateAt; // when the terminal is next updated, at a wake or in a long run of readings
+    int64_t origin; // when reading 0 was due, moved on by every dropped backlog
+    int64_t next;   // the reading the next pass gets
+    int64_t wakeAt; // when the next idle ends
+    bool updated;   // the last wake updated the terminal, so the next one doesn't
 };
 
 struct PacerTurn {
