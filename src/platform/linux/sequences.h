@@ -8,8 +8,11 @@
 constexpr char EnterSequence[] = "\x1b[?1049h\x1b[?7l\x1b[?25l";
 
 // The reverse, after a CAN that ends any sequence an interrupted write left half-sent and the end
-// of any update it left open.
-constexpr char LeaveSequence[] = "\x18\x1b[?2026l\x1b[0m\x1b(B\x1b[?7h\x1b[?25h\x1b[?1049l";
+// of any update it left open. The screen is cleared and the cursor put home first: a terminal that
+// ignores the alternate screen (GNU screen's default) would otherwise keep the picture, with the
+// shell's next line printed into it; one that honours it shows no difference.
+constexpr char LeaveSequence[] =
+    "\x18\x1b[?2026l\x1b[0m\x1b[H\x1b[2J\x1b(B\x1b[?7h\x1b[?25h\x1b[?1049l";
 
 // Save the window title on the terminal's stack before the program sets its own, and put it back
 // on the way out; sent only where the terminal keeps the stack (terminal_environment.h).
