@@ -1,8 +1,8 @@
 // Console colours as terminal colours: the reordered bits of the 16 colours, the classic palette
 // in direct colour, and which of the two a terminal is sent.
-#include "platform/linux/colour.h"
-#include "platform/linux/colour_question.h"
-#include "platform/linux/colour_reply.h"
+#include "platform/linux/encoding/colour.h"
+#include "platform/linux/terminal/colour_question.h"
+#include "platform/linux/terminal/colour_reply.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which typed bytes ask the terminal program to quit.
-#include "platform/linux/keys.h"
+#include "platform/linux/terminal/keys.h"
 
 #include <gtest/gtest.h>
 

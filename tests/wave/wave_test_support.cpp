@@ -1,6 +1,6 @@
 #include "wave/wave_test_support.h"
 
-#include "platform/linux/layer.h"
+#include "platform/linux/sound/wave.h"
 
 #include <cstdint>
 #include <cstdlib>
