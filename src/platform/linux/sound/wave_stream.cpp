@@ -66,8 +66,8 @@ bool StartAtFirstFrame(snd_pcm_t* pcm) {
            snd_pcm_sw_params(pcm, sw) == 0;
 }
 
-MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t format,
-                   WaveStream& stream) {
+MMRESULT Configure(snd_pcm_t* pcm, WaveStream& stream, snd_pcm_format_t format, bool starting) {
+    const WAVEFORMATEX& f = stream.format;
     snd_pcm_uframes_t buffer = 0;
     snd_pcm_uframes_t period = 0;
     int err = snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, f.nChannels,
@@ -76,29 +76,62 @@ MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t forma
         err = snd_pcm_get_params(pcm, &buffer, &period);
     }
     if (err < 0) {
-        NoteNoSound("ALSA, the sound's format", err);
+        if (starting) {
+            NoteNoSound("ALSA, the sound's format", err);
+        }
         return WAVERR_BADFORMAT;
     }
     if (!StartAtFirstFrame(pcm)) {
-        NoteStartFailure("no sound output (ALSA can't start a sound at once); try --silent");
+        if (starting) {
+            NoteStartFailure("no sound output (ALSA can't start a sound at once); try --silent");
+        }
         return MMSYSERR_ERROR;
     }
-    stream = WaveStream{pcm, f.nBlockAlign, f.wBitsPerSample == 8, f.nSamplesPerSec, buffer, 0};
+    stream.pcm = pcm;
+    stream.bufferFrames = buffer;
     return MMSYSERR_NOERROR;
 }
 
+// Opens the default device for the stream's format, without waiting for it.
+MMRESULT OpenDevice(WaveStream& stream, bool starting) {
+    snd_pcm_format_t format = SND_PCM_FORMAT_UNKNOWN;
+    PickFormat(stream.format, format);
+    snd_pcm_t* pcm = nullptr;
+    const int err = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0) {
+        if (starting) {
+            NoteNoSound("ALSA", err);
+        }
+        return OpenFailure(err);
+    }
+    const MMRESULT configured = Configure(pcm, stream, format, starting);
+    if (configured != MMSYSERR_NOERROR) {
+        snd_pcm_close(pcm);
+    }
+    return configured;
+}
+
+enum class Readiness { Ready, NoRoom, Gone };
+
 // A stream whose last play ran out stands in underrun (or, after a suspend, stopped) and takes no
-// frames until prepared again. Asking for the space first also brings the state up to date.
-bool ReadyFor(snd_pcm_t* pcm, unsigned long frames) {
+// frames until prepared again. Asking for the space first also brings the state up to date. A
+// device that can't be prepared, or has no space to tell once it is, has gone.
+Readiness ReadyFor(snd_pcm_t* pcm, unsigned long frames) {
     snd_pcm_sframes_t avail = snd_pcm_avail(pcm);
     const snd_pcm_state_t state = snd_pcm_state(pcm);
+    if (state == SND_PCM_STATE_DISCONNECTED) {
+        return Readiness::Gone;
+    }
     if (avail < 0 || (state != SND_PCM_STATE_RUNNING && state != SND_PCM_STATE_PREPARED)) {
         if (snd_pcm_prepare(pcm) < 0) {
-            return false;
+            return Readiness::Gone;
         }
         avail = snd_pcm_avail(pcm);
     }
-    return avail >= 0 && static_cast<unsigned long>(avail) >= frames;
+    if (avail < 0) {
+        return Readiness::Gone;
+    }
+    return static_cast<unsigned long>(avail) >= frames ? Readiness::Ready : Readiness::NoRoom;
 }
 
 // Hands over the frames as they are, or as many as fit a piece once widened: 128 is silence in
@@ -122,9 +155,15 @@ snd_pcm_sframes_t WritePiece(const WaveStream& stream, const unsigned char* byte
 // and PulseAudio's on PipeWire then a few frames for ever; and once such a stream has waited,
 // PulseAudio's reads a delay of 0 while a play sounds. So the time is taken once, and never as
 // less than the play's own length nor more than that and the whole buffer.
+// A delay the device can't tell because it is disconnected says it has gone (-1). PulseAudio's
+// plugin answers -EIO before its stream has timing to tell, so that says nothing.
 int64_t HeardWithinNs(const WaveStream& stream, unsigned long frames) {
     snd_pcm_sframes_t delay = 0;
-    if (snd_pcm_delay(stream.pcm, &delay) < 0 || delay < 0) {
+    const int err = snd_pcm_delay(stream.pcm, &delay);
+    if (err == -ENODEV || err == -EBADFD) {
+        return -1;
+    }
+    if (err < 0 || delay < 0) {
         delay = 0;
     }
     const unsigned long heard =
@@ -132,8 +171,38 @@ int64_t HeardWithinNs(const WaveStream& stream, unsigned long frames) {
     return static_cast<int64_t>(heard) * NanosecondsPerSecond / stream.rate;
 }
 
+// Whether the device can still tell where its play is: not once it has gone.
+bool StillThere(snd_pcm_t* pcm) {
+    return snd_pcm_avail(pcm) >= 0 && snd_pcm_state(pcm) != SND_PCM_STATE_DISCONNECTED;
+}
+
 int64_t MonotonicNs() {
     return ClockNanoseconds(CLOCK_MONOTONIC);
+}
+
+// Closes a device that has gone: the play it was given, if any, has ended with it.
+MMRESULT LoseDevice(WaveStream& stream) {
+    snd_pcm_close(stream.pcm);
+    stream.pcm = nullptr;
+    stream.lost = true;
+    stream.soundsUntilNs = 0;
+    stream.triedNs = MonotonicNs();
+    return MMSYSERR_NODRIVER;
+}
+
+// The device again, at most once a second: a server that is still away answers at once, without
+// waiting, and plays nothing.
+bool FoundAgain(WaveStream& stream) {
+    const int64_t now = MonotonicNs();
+    if (now - stream.triedNs < NanosecondsPerSecond) {
+        return false;
+    }
+    stream.triedNs = now;
+    if (OpenDevice(stream, false) != MMSYSERR_NOERROR) {
+        return false;
+    }
+    stream.lost = false;
+    return true;
 }
 
 } // namespace
@@ -143,22 +212,14 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
     if (!PickFormat(f, format)) {
         return WAVERR_BADFORMAT;
     }
+    stream = WaveStream{
+        nullptr, f, f.nBlockAlign, f.wBitsPerSample == 8 && !silent, f.nSamplesPerSec, ULONG_MAX, 0,
+        false,   0};
     if (silent) {
-        stream = WaveStream{nullptr, f.nBlockAlign, false, f.nSamplesPerSec, ULONG_MAX, 0};
         return MMSYSERR_NOERROR;
     }
     snd_lib_error_set_handler(IgnoreAlsaError);
-    snd_pcm_t* pcm = nullptr;
-    const int err = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
-    if (err < 0) {
-        NoteNoSound("ALSA", err);
-        return OpenFailure(err);
-    }
-    const MMRESULT configured = Configure(pcm, f, format, stream);
-    if (configured != MMSYSERR_NOERROR) {
-        snd_pcm_close(pcm);
-    }
-    return configured;
+    return OpenDevice(stream, true);
 }
 
 bool WaveStreamSounding(const WaveStream& stream) {
@@ -166,13 +227,18 @@ bool WaveStreamSounding(const WaveStream& stream) {
 }
 
 // The space was checked first, so a shorter write only comes from an underrun in between (prepare
-// and go on) or from ALSA refusing; then what went out plays and the write reports failure.
+// and go on) or from the device going: one that underruns again as soon as it is prepared is no
+// longer played by anything.
 MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long frames) {
+    if (stream.lost && !FoundAgain(stream)) {
+        return MMSYSERR_NODRIVER;
+    }
     if (stream.pcm == nullptr) {
         return MMSYSERR_NOERROR;
     }
-    if (!ReadyFor(stream.pcm, frames)) {
-        return MMSYSERR_ERROR;
+    const Readiness readiness = ReadyFor(stream.pcm, frames);
+    if (readiness != Readiness::Ready) {
+        return readiness == Readiness::Gone ? LoseDevice(stream) : MMSYSERR_ERROR;
     }
     const auto* bytes = static_cast<const unsigned char*>(data);
     unsigned long done = 0;
@@ -182,24 +248,31 @@ MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long fra
             WritePiece(stream, bytes + done * stream.frameBytes, frames - done);
         if (n > 0) {
             done += static_cast<unsigned long>(n);
-        } else if (n != -EPIPE || ++underruns == WriteAttempts || snd_pcm_prepare(stream.pcm) < 0) {
-            break;
+        } else if (n == -EAGAIN) {
+            return MMSYSERR_ERROR;
+        } else if ((n != -EPIPE && n != -ESTRPIPE) || ++underruns == WriteAttempts ||
+                   snd_pcm_prepare(stream.pcm) < 0) {
+            return LoseDevice(stream);
         }
     }
-    if (done != frames) {
-        return MMSYSERR_ERROR;
+    const int64_t heard = HeardWithinNs(stream, frames);
+    if (heard < 0) {
+        return LoseDevice(stream);
     }
-    stream.soundsUntilNs = MonotonicNs() + HeardWithinNs(stream, frames);
+    stream.soundsUntilNs = MonotonicNs() + heard;
     return MMSYSERR_NOERROR;
 }
 
-// Polled rather than drained: a drain on a stalled device could hold the exit for ever.
+// Polled rather than drained: a drain on a stalled device could hold the exit for ever. A device
+// that has gone meanwhile plays nothing more: its space can't be told.
 void CloseWaveStream(WaveStream& stream) {
     if (stream.pcm == nullptr) {
+        stream.lost = false;
         return;
     }
     const timespec step{0, CloseWaitStepNs};
-    for (int i = 0; i < CloseWaitSteps && WaveStreamSounding(stream); ++i) {
+    for (int i = 0; i < CloseWaitSteps && WaveStreamSounding(stream) && StillThere(stream.pcm);
+         ++i) {
         nanosleep(&step, nullptr);
     }
     snd_pcm_close(stream.pcm);
