@@ -130,6 +130,15 @@ void ResumeConsole() {
     Send(sequence);
 }
 
+void UseDirectColour() {
+    if (!console.open || console.style.directColour) {
+        return;
+    }
+    console.style.directColour = true;
+    ForgetImage(console.image);
+    console.behind = true;
+}
+
 BOOL AllocConsole() {
     if (console.open) {
         return FALSE;

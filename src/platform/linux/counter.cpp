@@ -34,12 +34,16 @@ void Idle(int64_t nanoseconds) {
 }
 
 // The keys typed since the last look, read without waiting, at each update of the terminal rather
-// than on every pass of the loop, which would cost a system call each time.
+// than on every pass of the loop, which would cost a system call each time; an answer to the colour
+// question that came late among them may switch the picture to direct colour.
 void LookForKeys() {
     char keys[KeysPerLook];
     const size_t count = TakeTypedKeys(keys, sizeof keys);
     if (AsksToQuit(keys, count)) {
         EndByQuitKey();
+    }
+    if (LateDirectColour()) {
+        UseDirectColour();
     }
 }
 

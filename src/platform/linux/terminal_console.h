@@ -14,3 +14,8 @@ void CatchUpConsole();
 // Puts the console back on the terminal after a stop: its title and cursor at once, its window
 // whole at the next write. Called from ActOnPendingSignal once the terminal is taken again.
 void ResumeConsole();
+
+// Sends the picture in direct colour from now on, whole at the next update: the terminal's answer
+// to the colour question came after the wait, and says it takes it. Called by the counter when
+// LateDirectColour says so.
+void UseDirectColour();

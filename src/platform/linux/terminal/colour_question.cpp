@@ -22,6 +22,7 @@ constexpr int64_t LateAnswerNanoseconds = 500 * NanosecondsPerMs;
 ColourForm chosenForm = ColourForm::Unsettled;
 ReplyReader reader;
 bool asked;
+bool answeredDirect; // direct colour is in use, as answered
 int64_t askedAt;
 char heldKeys[64];
 size_t heldCount;
@@ -82,6 +83,7 @@ void ChooseColourForm(ColourForm form) {
 bool AskForDirectColour() {
     reader = {};
     asked = false;
+    answeredDirect = false;
     heldCount = 0;
     const ColourForm settled =
         SettledColourForm({chosenForm, ProcessEnvironment("COLORTERM"),
@@ -95,7 +97,16 @@ bool AskForDirectColour() {
     asked = true;
     askedAt = Now();
     AwaitAnswers(askedAt + AnswerNanoseconds, true);
-    return reader.directEchoed;
+    answeredDirect = reader.directEchoed;
+    return answeredDirect;
+}
+
+bool LateDirectColour() {
+    if (!reader.directEchoed || answeredDirect) {
+        return false;
+    }
+    answeredDirect = true;
+    return true;
 }
 
 size_t TakeTypedKeys(char* keys, size_t size) {
@@ -107,7 +118,10 @@ size_t TakeTypedKeys(char* keys, size_t size) {
         return held;
     }
     if (!AnswersOwed()) {
-        return held + TakeKeys(keys + held, size - held);
+        // Bytes held back as the start of an answer that never came were typed after all.
+        const size_t taken =
+            held + (asked ? HandBackOpenSequence(reader, keys + held, size - held) : 0);
+        return taken == size ? taken : taken + TakeKeys(keys + taken, size - taken);
     }
     char bytes[64];
     const size_t count = TakeKeys(bytes, std::min(sizeof bytes, size - held));

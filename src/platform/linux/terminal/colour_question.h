@@ -33,8 +33,14 @@ void ChooseColourForm(ColourForm form);
 // meanwhile are kept for TakeTypedKeys. Called when the console opens.
 bool AskForDirectColour();
 
+// True, once, when an answer that came after the wait says that the terminal takes direct colour
+// after all (over a slow link, say): the picture is to be sent in it from now on. Looked at after
+// TakeTypedKeys, which reads the late answers.
+bool LateDirectColour();
+
 // Like TakeKeys, with the keys typed during the question first, and answers that came after it
-// left out.
+// left out; bytes that turn out not to be an answer are keys, in the order they came, and so is
+// what was held back as the start of one once no answer is owed any more.
 size_t TakeTypedKeys(char* keys, size_t size);
 
 // Waits, for at most half a second after the question, for answers still to come, so that they

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr char EscapeByte = '\x1b';
-
 struct KeyOutput {
     char* keys;
     size_t room;
@@ -67,98 +65,114 @@ bool HoldsQuestionColour(std::string_view parameters) {
     return false;
 }
 
-void Begin(ReplyReader& reader, ReplyReader::State state) {
-    reader.state = state;
+void HandBack(ReplyReader& reader, KeyOutput& out) {
+    for (size_t at = 0; at < reader.length; ++at) {
+        Put(out, reader.sequence[at]);
+    }
     reader.length = 0;
-    reader.overlong = false;
+}
+
+// A valid answer is "1$r", the rendition's parameters and "m". Some terminals give the validity
+// digit the other way round, so a "0" is read alike: an error answer repeats no rendition.
+void JudgeString(ReplyReader& reader) {
+    const std::string_view text(reader.sequence + reader.introducer,
+                                reader.length - reader.introducer);
+    if (reader.textLength == text.size() && text.ends_with('m') &&
+        HoldsQuestionColour(text.substr(3, text.size() - 4))) {
+        reader.directEchoed = true;
+    }
+    reader.length = 0;
+}
+
+// Whether the byte, the sequence's next after its introducer, keeps it an answer: the device
+// attributes' CSI ? digits and ';' (ended by 'c'), or a string that begins 1$r or 0$r.
+bool GoesOnAnswer(const ReplyReader& reader, char byte) {
+    const size_t at = reader.textLength;
+    if (reader.kind == EscapeScanner::Control) {
+        return at == 0 ? byte == '?' : (byte >= '0' && byte <= '9') || byte == ';';
+    }
+    if (reader.kind != EscapeScanner::String) {
+        return false;
+    }
+    return reader.ours || (at == 0 && (byte == '0' || byte == '1')) || (at == 1 && byte == '$') ||
+           (at == 2 && byte == 'r');
 }
 
 void Keep(ReplyReader& reader, char byte) {
     if (reader.length < sizeof reader.sequence) {
         reader.sequence[reader.length++] = byte;
+    }
+}
+
+// Ends the open sequence where another cuts it short: an answer string as it came; anything else
+// goes on as typed.
+void Cut(ReplyReader& reader, KeyOutput& out) {
+    reader.terminatorOwed = reader.ours;
+    if (reader.ours) {
+        JudgeString(reader);
     } else {
-        reader.overlong = true;
+        HandBack(reader, out);
     }
+    reader.ours = false;
 }
 
-void PutControl(const ReplyReader& reader, KeyOutput& out) {
-    Put(out, EscapeByte);
-    Put(out, '[');
-    for (size_t at = 0; at < reader.length; ++at) {
-        Put(out, reader.sequence[at]);
+void Step(ReplyReader& reader, char byte, KeyOutput& out);
+
+void Inside(ReplyReader& reader, char byte, KeyOutput& out) {
+    if (reader.kind == EscapeScanner::Escape) { // the introducer's second byte
+        reader.kind = reader.scanner.state;
+        reader.introducer = 2;
+        if (reader.kind != EscapeScanner::Single) {
+            Keep(reader, byte);
+            return;
+        }
+    } else if (GoesOnAnswer(reader, byte)) {
+        Keep(reader, byte);
+        ++reader.textLength;
+        reader.ours = reader.kind == EscapeScanner::String && reader.textLength >= 3;
+        return;
     }
+    // Not an answer after all: what came goes on as typed, and the byte is read afresh.
+    HandBack(reader, out);
+    reader.scanner.state = EscapeScanner::Ground;
+    Step(reader, byte, out);
 }
 
-// The device attributes' reply is CSI ? ... c; any other control sequence is a key's, such as a
-// cursor key's, and goes on as typed.
-void EndControl(ReplyReader& reader, char last, KeyOutput& out) {
-    if (reader.length > 0 && reader.sequence[0] == '?' && last == 'c') {
+void Close(ReplyReader& reader, char byte, KeyOutput& out) {
+    const bool attributes =
+        reader.kind == EscapeScanner::Control && byte == 'c' && reader.textLength > 0;
+    if (attributes) {
         reader.attributesSeen = true;
-    } else if (!reader.overlong) {
-        PutControl(reader, out);
-        Put(out, last);
+        reader.length = 0;
+    } else if (reader.kind == EscapeScanner::String && reader.ours) {
+        JudgeString(reader);
+    } else if (reader.kind == EscapeScanner::Escape && byte == '\\' && reader.terminatorOwed) {
+        reader.length = 0;
+    } else {
+        Keep(reader, byte);
+        HandBack(reader, out);
     }
-    reader.state = ReplyReader::Keys;
-}
-
-// A valid answer is "1$r", the rendition's parameters and "m". Some terminals give the validity
-// digit the other way round, so a "0" is read alike: an error answer repeats no rendition.
-void EndString(ReplyReader& reader) {
-    const std::string_view text(reader.sequence, reader.length);
-    if (!reader.overlong && (text.starts_with("1$r") || text.starts_with("0$r")) &&
-        text.ends_with('m') && HoldsQuestionColour(text.substr(3, text.size() - 4))) {
-        reader.directEchoed = true;
-    }
-    reader.state = ReplyReader::Keys;
+    reader.ours = false;
+    reader.terminatorOwed = false;
 }
 
 void Step(ReplyReader& reader, char byte, KeyOutput& out) {
-    switch (reader.state) {
-    case ReplyReader::Keys:
-        if (byte == EscapeByte) {
-            reader.state = ReplyReader::Escape;
-        } else {
-            Put(out, byte);
-        }
+    switch (ScanByte(reader.scanner, static_cast<unsigned char>(byte))) {
+    case ByteRole::Plain:
+        Put(out, byte);
         break;
-    case ReplyReader::Escape:
-        if (byte == '[') {
-            Begin(reader, ReplyReader::Control);
-        } else if (byte == 'P') {
-            Begin(reader, ReplyReader::String);
-        } else {
-            // The escape key alone, or Alt with a key, or the start of a function key's sequence.
-            Put(out, EscapeByte);
-            if (byte != EscapeByte) {
-                Put(out, byte);
-                reader.state = ReplyReader::Keys;
-            }
-        }
+    case ByteRole::Opens:
+        Cut(reader, out);
+        reader.kind = reader.scanner.state;
+        reader.introducer = 1;
+        reader.textLength = 0;
+        Keep(reader, byte);
         break;
-    case ReplyReader::Control:
-        if (byte >= 0x40 && byte <= 0x7E) {
-            EndControl(reader, byte, out);
-        } else if (byte == EscapeByte) { // cut short: what came goes on as keys
-            PutControl(reader, out);
-            reader.state = ReplyReader::Escape;
-        } else {
-            Keep(reader, byte);
-        }
+    case ByteRole::Inside:
+        Inside(reader, byte, out);
         break;
-    case ReplyReader::String:
-        if (byte == EscapeByte) {
-            reader.state = ReplyReader::StringEscape;
-        } else {
-            Keep(reader, byte);
-        }
-        break;
-    case ReplyReader::StringEscape:
-        // ESC \ ends the string; an escape that begins anything else ends it too.
-        EndString(reader);
-        if (byte != '\\') {
-            reader.state = ReplyReader::Escape;
-            Step(reader, byte, out);
-        }
+    case ByteRole::Closes:
+        Close(reader, byte, out);
         break;
     }
 }
@@ -166,9 +180,22 @@ void Step(ReplyReader& reader, char byte, KeyOutput& out) {
 } // namespace
 
 size_t SiftReplies(ReplyReader& reader, const char* bytes, size_t count, char* keys, size_t room) {
+    reader.scanner.answers = true;
     KeyOutput out = {keys, room, 0};
     for (size_t at = 0; at < count; ++at) {
         Step(reader, bytes[at], out);
     }
+    return out.count;
+}
+
+size_t HandBackOpenSequence(ReplyReader& reader, char* keys, size_t room) {
+    KeyOutput out = {keys, room, 0};
+    if (!reader.ours) {
+        HandBack(reader, out);
+    }
+    reader.length = 0;
+    reader.ours = false;
+    reader.terminatorOwed = false;
+    reader.scanner.state = EscapeScanner::Ground;
     return out.count;
 }
