@@ -3,19 +3,30 @@
 # build, with no C runtime: no security cookie (/GS-), no exceptions or RTTI, no guarded statics,
 # no runtime library named in the objects (/Zl) or linked (/NODEFAULTLIB). /Gy and /Gw put each
 # function and variable in a section of its own, so that /OPT:REF keeps only those reached.
-set(ZORVENDALE_FREESTANDING_FLAGS /O1 /GS- /GR- /EHs-c- /Zl /Gy /Gw /Zc:threadSafeInit-)
+# /Ob2 undoes the /Ob1 of CMake's MinSizeRel flags: inlining only what is marked inline makes the
+# code larger.
+set(ZORVENDALE_FREESTANDING_FLAGS /O1 /Ob2 /GS- /GR- /EHs-c- /Zl /Gy /Gw /Zc:threadSafeInit-)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    # The smallest code clang makes (link-time optimisation made it larger here); no loop turned
-    # into a call to memset or memcpy, which only the C runtime would supply; and no unwind
-    # tables, which 64-bit code would otherwise carry in a .pdata section of their own, as
-    # nothing here unwinds.
+    # The smallest code clang makes; no loop turned into a call to memset or memcpy, which only the
+    # C runtime would supply; and no unwind tables, which 64-bit code would otherwise carry in a
+    # .pdata section of their own, as nothing here unwinds.
     list(APPEND ZORVENDALE_FREESTANDING_FLAGS /clang:-Oz -fno-builtin
          /clang:-fno-asynchronous-unwind-tables /clang:-fno-unwind-tables)
+    # The 64-bit code fits in 4,096 bytes only when compiled again as a whole at the link. The
+    # 32-bit code fits without; with it, the link-time compiler's calls to the division helpers
+    # would come after the linker has bound their alternate names.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        list(APPEND ZORVENDALE_FREESTANDING_FLAGS -flto)
+    endif()
 endif()
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 
-# _fltused, and on 32-bit x86 the 64-bit division and multiplication helpers.
+# _fltused, and on 32-bit x86 the 64-bit division and multiplication helpers. They stay plain
+# objects, so that the references the link-time compiler creates still find them.
 set(ZORVENDALE_RUNTIME src/platform/windows/msvc_runtime.cpp src/platform/windows/divide64.cpp)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set_source_files_properties(${ZORVENDALE_RUNTIME} PROPERTIES COMPILE_OPTIONS -fno-lto)
+endif()
 
 add_executable(zorvendale WIN32 src/platform/windows/entry.cpp ${ZORVENDALE_RUNTIME}
                           ${ZORVENDALE_WINDOWS_SOURCES})

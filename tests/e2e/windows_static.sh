@@ -2,14 +2,13 @@
 # The Windows program as built for 32-bit and 64-bit x86, checked without running it: a GUI
 # program for the right machine, importing only the console, heap, counter and waveform-audio
 # functions it is meant to use from KERNEL32 and WINMM, in at most 4,096 bytes with the usual
-# alignments (or MAX_SIZE bytes), with nothing the missing C runtime would have to set up, no debug
-# directory and no time stamp.
-#   windows_static.sh ZORVENDALE_I686_EXE ZORVENDALE_X86_64_EXE [MAX_SIZE]
+# alignments, with nothing the missing C runtime would have to set up, no debug directory and no
+# time stamp.
+#   windows_static.sh ZORVENDALE_I686_EXE ZORVENDALE_X86_64_EXE
 # With both programs missing and ZORVENDALE_NO_WINDOWS_BUILD=1 set, the check is skipped (77).
 set -euo pipefail
 i686_exe=$1
 x86_64_exe=$2
-max_size=${3:-4096}
 objdump=x86_64-w64-mingw32-objdump # reads both PE formats
 
 if [[ ! -e $i686_exe && ! -e $x86_64_exe && ${ZORVENDALE_NO_WINDOWS_BUILD:-} == 1 ]]; then
@@ -67,7 +66,7 @@ check() { # exe format magic
 
     size=$(stat -c %s "$exe")
     echo "$exe: $size bytes"
-    ((size <= max_size)) || fail "$exe holds $size bytes, more than $max_size"
+    ((size <= 4096)) || fail "$exe holds $size bytes, more than 4,096"
 
     local list
     list=$(imports "$exe")
