@@ -14,13 +14,11 @@ if(MSVC)
     return()
 endif()
 
-# With mingw-w64:
-
-# Nothing may pull in the C runtime or the C++ support library: no exceptions, no RTTI, no guarded
-# statics, no unwind tables. -Oz with link-time optimisation gives the smallest code; neither
-# changes the arithmetic, which the root file pins down and which is repeated below for the link
-# step, where the whole program is compiled again. No -fdata-sections: with it, mingw puts each
-# zero-initialised variable into a .data$ section that takes room in the file.
+# With mingw-w64. Nothing may pull in the C runtime or the C++ support library: no exceptions, no
+# RTTI, no guarded statics, no unwind tables. -Oz with link-time optimisation gives the smallest
+# code; neither changes the arithmetic, which the root file pins down and which is repeated below
+# for the link step, where the whole program is compiled again. No -fdata-sections: with it, mingw
+# puts each zero-initialised variable into a .data$ section that takes room in the file.
 set(ZORVENDALE_FREESTANDING_FLAGS
     -Oz
     -ffreestanding

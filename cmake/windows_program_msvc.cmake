@@ -87,10 +87,11 @@ target_link_options(
     /OPT:REF
     /OPT:ICF
     /MANIFEST:NO
-    /DEBUG:NONE
-    /WX)
+    /DEBUG:NONE)
+# Warnings are errors for lld-link; link warns of the merge itself (its sections' attributes
+# differ), so there it can't be.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    target_link_options(zorvendale PRIVATE /TIMESTAMP:0)
+    target_link_options(zorvendale PRIVATE /TIMESTAMP:0 /WX)
 else()
     target_link_options(zorvendale PRIVATE /Brepro)
 endif()
