@@ -7,9 +7,9 @@
 // the cells each update changes): the encoder keeps the shortest that every terminal takes.
 #include "animation/raster.h"
 #include "animation/scene.h"
-#include "platform/linux/colour.h"
-#include "platform/linux/frame_encoder.h"
-#include "platform/linux/glyphs.h"
+#include "platform/linux/encoding/colour.h"
+#include "platform/linux/encoding/frame_encoder.h"
+#include "platform/linux/encoding/glyphs.h"
 
 #include <algorithm>
 #include <cstdio>
