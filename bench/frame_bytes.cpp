@@ -4,7 +4,7 @@
 // 50 by 15 (the notice), in 16 colours and in direct colour.
 #include "animation/raster.h"
 #include "animation/scene.h"
-#include "platform/linux/frame_encoder.h"
+#include "platform/linux/encoding/frame_encoder.h"
 
 #include <cstdio>
 #include <string>

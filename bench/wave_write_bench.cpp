@@ -2,7 +2,7 @@
 // buffer on ALSA's default device, timed call by call. For the null device run it with
 // ALSA_CONFIG_PATH=config/alsa-null.conf. Refused writes (a play still sounding, on a device that
 // keeps time) are counted apart.
-#include "platform/linux/layer.h"
+#include "platform/linux/sound/wave.h"
 #include "platform/win_api.h"
 
 #include <algorithm>

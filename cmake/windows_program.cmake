@@ -1,11 +1,24 @@
 # zorvendale.exe: a GUI-subsystem program with no C runtime. The loader calls Entry directly; the
 # only imports are the console, heap, counter and waveform-audio functions of KERNEL32 and WINMM.
+# The sources after the entry point and the compiler's helpers, in this order.
+set(ZORVENDALE_WINDOWS_SOURCES
+    src/frontend/main.cpp
+    src/frontend/clock.cpp
+    src/frontend/console.cpp
+    src/sound/bounce_sound.cpp
+    src/sound/bounce_wave.cpp)
 
-# Nothing may pull in the C runtime or the C++ support library: no exceptions, no RTTI, no guarded
-# statics, no unwind tables. -Oz with link-time optimisation gives the smallest code; neither
-# changes the arithmetic, which the root file pins down and which is repeated below for the link
-# step, where the whole program is compiled again. No -fdata-sections: with it, mingw puts each
-# zero-initialised variable into a .data$ section that takes room in the file.
+# The same program with the Microsoft toolchain's conventions (cl, or clang-cl) has its own flags.
+if(MSVC)
+    include(${CMAKE_CURRENT_LIST_DIR}/windows_program_msvc.cmake)
+    return()
+endif()
+
+# With mingw-w64. Nothing may pull in the C runtime or the C++ support library: no exceptions, no
+# RTTI, no guarded statics, no unwind tables. -Oz with link-time optimisation gives the smallest
+# code; neither changes the arithmetic, which the root file pins down and which is repeated below
+# for the link step, where the whole program is compiled again. No -fdata-sections: with it, mingw
+# puts each zero-initialised variable into a .data$ section that takes room in the file.
 set(ZORVENDALE_FREESTANDING_FLAGS
     -Oz
     -ffreestanding
@@ -43,15 +56,8 @@ set(CMAKE_CXX_STANDARD_LIBRARIES "")
 target_compile_options(animation PRIVATE ${ZORVENDALE_FREESTANDING_FLAGS})
 set_property(TARGET animation PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
 
-add_executable(
-    zorvendale WIN32
-    src/platform/windows/entry.cpp
-    ${ZORVENDALE_RUNTIME}
-    src/frontend/main.cpp
-    src/frontend/clock.cpp
-    src/frontend/console.cpp
-    src/sound/bounce_sound.cpp
-    src/sound/bounce_wave.cpp)
+add_executable(zorvendale WIN32 src/platform/windows/entry.cpp ${ZORVENDALE_RUNTIME}
+                          ${ZORVENDALE_WINDOWS_SOURCES})
 target_include_directories(zorvendale PRIVATE src)
 target_compile_options(zorvendale PRIVATE ${ZORVENDALE_FREESTANDING_FLAGS})
 set_property(TARGET zorvendale PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)

@@ -1,13 +1,25 @@
-// The one include that decides where the Windows calls come from: <windows.h> on Windows; on any
-// other system the declarations below, supplied at link time by a layer of the project's own
-// (src/platform/linux for the terminal program, src/platform/record for the tests).
+// The one include that decides where the Windows calls come from: <windows.h> in the mingw-w64
+// build; otherwise the declarations below. On Windows built with the Microsoft toolchain's
+// conventions they are the real calls, imported from KERNEL32 and WINMM with the platform's own
+// calling convention, so no vendor's headers are needed; on any other system a layer of the
+// project's own supplies them at link time (src/platform/linux for the terminal program,
+// src/platform/record for the tests).
 #pragma once
 
 #include "platform/win_types.h"
 
-#ifndef _WIN32
+#ifndef __MINGW32__
 
+#ifdef _WIN32
+#define WINAPI __stdcall
+#define WINBASEAPI __declspec(dllimport)
+#define WINMMAPI __declspec(dllimport)
+#else
 #define WINAPI
+#define WINBASEAPI
+#define WINMMAPI
+#endif
+
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define STD_OUTPUT_HANDLE ((DWORD)-11)
 #define CONSOLE_WINDOWED_MODE 2
@@ -33,34 +45,42 @@
 extern "C" {
 
 // Console (called by the console surface and the main routine).
-BOOL AllocConsole();
-BOOL FreeConsole();
-HANDLE GetStdHandle(DWORD nStdHandle);
-BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle);
-BOOL SetConsoleDisplayMode(HANDLE hConsoleOutput, DWORD dwFlags,
-                           PCOORD lpNewScreenBufferDimensions);
-BOOL SetConsoleWindowInfo(HANDLE hConsoleOutput, BOOL bAbsolute, const SMALL_RECT* lpConsoleWindow);
-BOOL SetConsoleScreenBufferSize(HANDLE hConsoleOutput, COORD dwSize);
-BOOL SetConsoleCursorInfo(HANDLE hConsoleOutput, const CONSOLE_CURSOR_INFO* lpConsoleCursorInfo);
-BOOL WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer, COORD dwBufferSize,
-                         COORD dwBufferCoord, PSMALL_RECT lpWriteRegion);
+WINBASEAPI BOOL WINAPI AllocConsole();
+WINBASEAPI BOOL WINAPI FreeConsole();
+WINBASEAPI HANDLE WINAPI GetStdHandle(DWORD nStdHandle);
+WINBASEAPI BOOL WINAPI SetConsoleTitleA(LPCSTR lpConsoleTitle);
+WINBASEAPI BOOL WINAPI SetConsoleDisplayMode(HANDLE hConsoleOutput, DWORD dwFlags,
+                                             PCOORD lpNewScreenBufferDimensions);
+WINBASEAPI BOOL WINAPI SetConsoleWindowInfo(HANDLE hConsoleOutput, BOOL bAbsolute,
+                                            const SMALL_RECT* lpConsoleWindow);
+WINBASEAPI BOOL WINAPI SetConsoleScreenBufferSize(HANDLE hConsoleOutput, COORD dwSize);
+WINBASEAPI BOOL WINAPI SetConsoleCursorInfo(HANDLE hConsoleOutput,
+                                            const CONSOLE_CURSOR_INFO* lpConsoleCursorInfo);
+WINBASEAPI BOOL WINAPI WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer,
+                                           COORD dwBufferSize, COORD dwBufferCoord,
+                                           PSMALL_RECT lpWriteRegion);
 
 // Process heap (console surface, sound, main routine).
-HANDLE GetProcessHeap();
-LPVOID HeapAlloc(HANDLE hHeap, DWORD dwFlags, SIZE_T dwBytes);
-BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
+WINBASEAPI HANDLE WINAPI GetProcessHeap();
+WINBASEAPI LPVOID WINAPI HeapAlloc(HANDLE hHeap, DWORD dwFlags, SIZE_T dwBytes);
+WINBASEAPI BOOL WINAPI HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
 
 // High-resolution performance counter (clock).
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
-BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
+WINBASEAPI BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
+WINBASEAPI BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
+
+#ifdef _WIN32
+// The process's end (the entry point).
+WINBASEAPI __declspec(noreturn) void WINAPI ExitProcess(UINT uExitCode);
+#endif
 
 // Waveform-audio output (bounce sound).
-MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
-                     DWORD_PTR dwInstance, DWORD fdwOpen);
-MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
-MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
-MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
-MMRESULT waveOutClose(HWAVEOUT hwo);
+WINMMAPI MMRESULT WINAPI waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx,
+                                     DWORD_PTR dwCallback, DWORD_PTR dwInstance, DWORD fdwOpen);
+WINMMAPI MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+WINMMAPI MMRESULT WINAPI waveOutWrite(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+WINMMAPI MMRESULT WINAPI waveOutUnprepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh);
+WINMMAPI MMRESULT WINAPI waveOutClose(HWAVEOUT hwo);
 
 } // extern "C"
 

@@ -1,9 +1,10 @@
-// The Windows data types the program's records are made of: from <windows.h> on Windows, and
-// declared here with the same names and layout everywhere else, so that the animation core and
-// every platform layer share one definition of a console cell.
+// The Windows data types the program's records are made of: from <windows.h> in the mingw-w64
+// build, and declared here with the same names and layout everywhere else (the builds with the
+// Microsoft toolchain's conventions included, which then need no vendor's headers), so that the
+// animation core and every platform layer share one definition of a console cell.
 #pragma once
 
-#ifdef _WIN32
+#ifdef __MINGW32__
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif

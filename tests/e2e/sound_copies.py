@@ -7,15 +7,20 @@ fails unless CAPTURE holds whole, exact copies of the sound and no other, at lea
 replay tool's floor bounces in the first LEAST seconds and at most as many as in the first MOST.
 --wide: the capture holds the sound as the Linux program hands it to ALSA, each 8-bit sample b as
 the 16-bit little-endian (b - 128) * 256. --cut: a last copy may be cut short, the program having
-been ended while it played. --stall: copies back to back from the first on count as one, the
-capture running on through silence: a program whose first frame came late (a fresh Wine prefix, a
-loaded machine) has its ball beyond the floor line, where every frame reports a bounce.
+been ended while it played. --stall: copies back to back (within 50 ms) count as one, the capture
+running on through silence: a program that reads a real clock (the Windows program under Wine)
+advances by uneven steps, a late first frame among them, and at a floor bounce its ball may then
+stay beyond the floor line for a while, every frame reporting a bounce and a new play following
+the one that ends.
 """
 import re
 import subprocess
 import sys
 
 LOUD = re.compile(rb"[^\x80]")  # any 8-bit sample but silence
+# The most silence between copies played back to back: Wine leaves about 10 ms, a period of its
+# own buffer. 50 ms of 8-bit stereo at 11,025 frames a second.
+BACK_TO_BACK = 2 * 11025 // 20
 
 
 def find_copies(data, sound):
@@ -64,11 +69,11 @@ def main(argv):
     sound = bounce_sound(replay)
     starts, partial, strays = find_copies(data, sound)
     if "--stall" in flags:
-        stalled = next((n for n in range(1, len(starts))
-                        if starts[n] != starts[n - 1] + len(sound)), len(starts))
-        if stalled > 1:
-            print(f"{stalled} copies back to back from the first, counted as one")
-            starts = starts[:1] + starts[stalled:]
+        runs = [start for n, start in enumerate(starts)
+                if n == 0 or start - (starts[n - 1] + len(sound)) > BACK_TO_BACK]
+        if len(runs) < len(starts):
+            print(f"{len(starts)} copies, {len(runs)} once those back to back count as one")
+            starts = runs
     bounces = floor_bounces(replay, max(float(least), float(most)))
     least, most = (sum(time <= float(limit) for time in bounces) for limit in (least, most))
     at = ", ".join(f"{start / 2 / 11025:.3f}" for start in starts)

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """The terminal program's sound on a private PipeWire server with a null sink, through PipeWire's
-ALSA plugin and then the PulseAudio plugin on pipewire-pulse: about 12 s of the program in a tmux
-pane, with Ctrl-Z and fg between two bounces, then q (between plays on the first plugin, during a
-play on the second). The sink must get a whole, exact copy of the bounce sound at each of the
-replay tool's floor bounces, spaced as those and the pause, and nothing else; q must end the
-program with status 0 about as quickly as a --silent one beside it. pipewire-alsa and
+ALSA plugin and then the PulseAudio plugin on pipewire-pulse: about 20 s of the program in a tmux
+pane, with Ctrl-Z and fg between two bounces, then the server stopped for two bounces and started
+afresh, then q (between plays on the first plugin, during a play on the second). The sink must get
+a whole, exact copy of the bounce sound at each of the replay tool's floor bounces, spaced as those
+and the pause, and nothing else, and the new server's sink the same from the first bounce after it
+is back; while the server is away the picture must go on changing, with no text in it, at about
+the CPU cost of a --silent program beside it. q must end the program with status 0 about as
+quickly as the --silent one. pipewire-alsa and
 pipewire-pulse, which would remove an installed PulseAudio, are unpacked into PACKAGE_FOLDER,
 never installed; where they can't be had the check is skipped (77).
 
@@ -36,6 +39,13 @@ CONFIG = {  # a cycle of 256 frames, 23 ms, takes a burst to the sink; no device
     "wireplumber/bluetooth.lua.d/51-zorvendale.lua": "bluez_monitor.enabled = false",
 }
 PLAYS, PAUSED_BEFORE, PAUSE = 5, 3, 1.0  # the fifth floor bounce comes about 10 s in
+# The server goes a second before the next bounce and comes back a second after the one after, so
+# that one bounce finds it gone and the next finds no server to open; the two after are wanted.
+AWAY_BEFORE, AWAY_BOUNCES, PLAYS_BACK = 1.0, 2, 2
+CPU_MARGIN = 0.1  # of a core, over what the --silent program beside it takes
+# The first sound after the server is back goes to a stream opened at that bounce, which connects
+# to the server before it sounds: 55 ms later than the next, measured on PipeWire's plugin.
+FRESH_STREAM = 0.1
 SPACING, ENDING = 0.05, 0.1  # a cycle and a few of the program's passes; its way out
 LATE = [0.0]  # the most a sleep of the check's overslept: the machine's load, measured
 
@@ -123,6 +133,14 @@ class Pane:
         self.keys("Enter")
         return sent
 
+    def picture(self):
+        return run("tmux", "-L", self.tmux, "capture-pane", "-p", "-t", self.name).stdout
+
+    def cpu_seconds(self):
+        with open(f"/proc/{self.pid}/stat", encoding="ascii") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
     def state(self):
         """The process's state letter (R, S, T, ...), or None once it has ended."""
         try:
@@ -143,8 +161,8 @@ class Pane:
 
 class Check:
     def __init__(self, work, program, replay):
-        self.work, self.program, self.processes = work, program, []
-        self.sound, self.bounces = bounce_sound(replay), floor_bounces(replay, 14)[:PLAYS]
+        self.work, self.program, self.processes, self.others = work, program, [], []
+        self.sound, self.bounces = bounce_sound(replay), floor_bounces(replay, 30)
         self.runtime = f"{work}/runtime"
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=work,
                         PULSE_SERVER=f"unix:{self.runtime}/pulse/native",
@@ -158,7 +176,7 @@ class Check:
                 f.write(text + "\n")
         os.makedirs(self.runtime, mode=0o700)
 
-    def spawn(self, *command):
+    def spawn(self, *command, server=True):
         """A process of the server's, ended with the check however it ends, and as urgent as the
         server makes its own (where allowed): pw-record writes what it takes from its main thread,
         whose buffers run out in a fifth of a second while other work holds it up."""
@@ -168,13 +186,14 @@ class Check:
                 os.setpriority(os.PRIO_PROCESS, 0, -11)
             except PermissionError:
                 pass
-        self.processes.append(subprocess.Popen(
-            command, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            preexec_fn=prepare))
-        return self.processes[-1]
+        process = subprocess.Popen(command, env=self.env, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, preexec_fn=prepare)
+        (self.processes if server else self.others).append(process)
+        return process
 
     # The sink comes before the PulseAudio daemon, which would otherwise make one of its own.
     def start(self, pulse_config):
+        self.pulse_config = pulse_config
         self.spawn("pipewire")
         wait(lambda: os.path.exists(f"{self.runtime}/pipewire-0"), 10, "PipeWire")
         self.spawn("wireplumber")
@@ -189,10 +208,23 @@ class Check:
         self.spawn("pipewire", "-c", pulse_config)
         wait(lambda: os.path.exists(f"{self.runtime}/pulse/native"), 10, "pipewire-pulse")
 
-    def stop(self):
-        for process in reversed(self.processes):
+    @staticmethod
+    def end(processes):
+        while processes:
+            process = processes.pop()
             process.terminate()
             process.wait()
+
+    def stop(self):
+        self.end(self.others)
+        self.end(self.processes)
+
+    def record(self, name):
+        """pw-record at the sink into a file of its own, from now on."""
+        self.path, self.recording, self.at = f"{self.work}/{name}.wav", b"", None
+        self.spawn("pw-record", "--target", SINK, "-P", "{ stream.capture.sink=true }", "--rate",
+                   str(RATE), "--channels", "2", "--format", "u8", self.path, server=False)
+        self.grown(0.2)
 
     def read(self):
         """What pw-record has written so far."""
@@ -217,7 +249,7 @@ class Check:
         size = len(self.read()) + seconds * 2 * RATE
         wait(lambda: len(self.read()) >= size, 10, "the recording")
 
-    # A run with its own recording and tmux server: the program with sound, and beside it the
+    # A run with its own recordings and tmux server: the program with sound, and beside it the
     # same program --silent, whose ending on the same key measures the harness's delays.
     def plugin(self, lines, during):
         alsa_config(f"{self.work}/alsa.conf", lines)
@@ -225,16 +257,13 @@ class Check:
                "ALSA_CONFIG_PATH": f"{self.work}/alsa.conf",
                **{key: self.env[key] for key in ("XDG_RUNTIME_DIR", "PULSE_SERVER", "HOME")}}
         tmux = f"zorvendale-pipewire-{os.getpid()}-{during}"
-        self.path, self.recording, self.at = f"{self.work}/{during}.wav", b"", None
-        recorder = self.spawn("pw-record", "--target", SINK, "-P", "{ stream.capture.sink=true }",
-                              "--rate", str(RATE), "--channels", "2", "--format", "u8", self.path)
         LATE[0] = 0.0
         try:
-            self.grown(0.2)
+            self.record(f"{during}-first")
             playing = Pane(tmux, "sound", env, self.program)
             silent = Pane(tmux, "silent", env, self.program, "--silent")
             pause = (0.0, 0.0)
-            seen = self.bursts(1, 20)
+            seen = first = self.bursts(1, 20)
             for k in range(1, PLAYS if seen else 0):
                 due = seen + self.bounces[k] - self.bounces[k - 1]
                 if k == PAUSED_BEFORE:
@@ -248,15 +277,58 @@ class Check:
                     due += pause[1]
                 if not (seen := self.bursts(k + 1, due + 1.0 - time.monotonic())):
                     break
+            self.grown(0.3)
+            faults = self.judge(self.bounces[:PLAYS], pause, SPACING + 2 * LATE[0])
+            if not seen:
+                return faults + self.quit(playing, silent, during)
+            # Where the check expects each later bounce, from the first copy heard.
+            def due(k):
+                return first + self.bounces[k] - self.bounces[0] + pause[1]
+            faults += self.away(playing, silent, due(PLAYS) - AWAY_BEFORE,
+                                due(PLAYS + AWAY_BOUNCES - 1) + AWAY_BEFORE)
+            self.record(f"{during}-back")
+            for k in range(PLAYS + AWAY_BOUNCES, PLAYS + AWAY_BOUNCES + PLAYS_BACK):
+                if not (seen := self.bursts(k - PLAYS - AWAY_BOUNCES + 1, due(k) + 1.0 -
+                                            time.monotonic())):
+                    faults.append(f"no sound at floor bounce {k + 1}, with the server back since "
+                                  f"before bounce {PLAYS + AWAY_BOUNCES + 1}")
+                    break
             if seen and not during:
                 nap(seen + 0.6 - time.monotonic())
-            faults = self.quit(playing, silent, during)
+            faults += self.quit(playing, silent, during)
             self.grown(0.3)  # the end of the last sound, if any came after all
+            back = self.bounces[PLAYS + AWAY_BOUNCES:PLAYS + AWAY_BOUNCES + PLAYS_BACK]
             # The program's loop may have been held up as long as the check's sleeps, twice over.
-            return faults + self.judge(pause, SPACING + 2 * LATE[0])
+            return faults + [f"after the server came back: {fault}" for fault in
+                             self.judge(back, (0.0, 0.0), SPACING + 2 * LATE[0], FRESH_STREAM)]
         finally:
             run("tmux", "-L", tmux, "kill-server")
-            recorder.terminate()
+            self.end(self.others)
+
+    def away(self, playing, silent, leave, back):
+        """Stops the server at leave and starts it afresh at back; meanwhile the program's picture
+        must go on changing, with no text in it, at about the CPU cost of the --silent one."""
+        nap(leave - time.monotonic())
+        self.end(self.processes)
+        cpu = [pane.cpu_seconds() for pane in (playing, silent)]
+        since, pictures, faults = time.monotonic(), [], []
+        while time.monotonic() < back - 0.5:
+            pictures.append(playing.picture())
+            nap(0.5)
+        nap(back - time.monotonic())
+        took = [(pane.cpu_seconds() - before) / (time.monotonic() - since)
+                for pane, before in zip((playing, silent), cpu)]
+        print(f"server away {back - leave:.1f} s: the program took {took[0]:.1%} of a core, "
+              f"--silent {took[1]:.1%}; {len(pictures)} pictures")
+        if took[0] > took[1] + CPU_MARGIN:
+            faults.append(f"while the server was away the program took {took[0]:.1%} of a core, "
+                          f"--silent {took[1]:.1%}")
+        if any(a == b for a, b in zip(pictures, pictures[1:])):
+            faults.append("while the server was away the picture stood still")
+        if any(any(c.isalpha() for c in picture) for picture in pictures):
+            faults.append("while the server was away text came into the picture")
+        self.start(self.pulse_config)
+        return faults
 
     def quit(self, playing, silent, during):
         label = "q during a play" if during else "q between plays"
@@ -274,21 +346,22 @@ class Check:
             faults.append(f"{label}: ended {took:.3f} s after the key, more than {allowed:.3f} s")
         return faults
 
-    # Every burst a whole, exact copy, and nothing else; each after the first as far from it as
-    # the replay's bounces, and the pause.
-    def judge(self, pause, spacing):
+    # Every burst a whole, exact copy, and nothing else, one for each bounce; each after the first
+    # as far from it as the replay's bounces, and the pause, less as much as the first was late.
+    def judge(self, bounces, pause, spacing, first_late=0.0):
         starts, partial, strays = find_copies(self.read(), self.sound)
         faults = []
         if strays:
             faults.append(f"{len(strays)} bytes of other sound, {strays[0] / 2 / RATE:.3f} s in")
         if partial is not None:
             faults.append(f"a copy cut short {partial / 2 / RATE:.3f} s in")
-        if len(starts) != PLAYS:
-            faults.append(f"{len(starts)} whole copies at the sink for {PLAYS} floor bounces")
+        if len(starts) != len(bounces):
+            faults.append(f"{len(starts)} whole copies at the sink for {len(bounces)} bounces")
         errors = []
-        for k in range(1, min(len(starts), PLAYS)):
+        for k in range(1, min(len(starts), len(bounces))):
             gap = (starts[k] - starts[0]) / 2 / RATE
-            low = high = self.bounces[k] - self.bounces[0]
+            low = high = bounces[k] - bounces[0]
+            low -= first_late
             if k >= PAUSED_BEFORE:
                 low, high = low + pause[0], high + pause[1]
             errors.append(f"{max(gap - high, min(gap - low, 0.0)) * 1000:.0f}")

@@ -15,6 +15,7 @@ PANE_COLUMNS=80
 PANE_ROWS=45
 TMUX_CONFIG=/dev/null
 PICTURE_SCREEN=1 # the pane's alternate_on while the picture shows
+PANE_WRAPPER=    # a command, such as a terminal multiplexer, that the pane runs the driver in
 FAILURES=0
 PROGRAM_ARGS=${PROGRAM_ARGS:-}
 
@@ -75,7 +76,7 @@ start_pane() {
     unset_tmux="-u TMUX"
     [ "${KEEP_TMUX:-0}" = 1 ] && unset_tmux=
     tmux -L "$SERVER" -f "$TMUX_CONFIG" new-session -d -x "$PANE_COLUMNS" -y "$PANE_ROWS" \
-        env $unset_tmux LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" \
+        $PANE_WRAPPER env $unset_tmux LANG=C.UTF-8 LC_ALL= ALSA_CONFIG_PATH="$WORK/alsa.conf" \
         PULSE_SERVER=unix:/nonexistent COLORTERM= "$@" \
         sh "$WORK/driver.sh" "$WORK" "$PROGRAM" "$runs" $PROGRAM_ARGS \; \
         pipe-pane -o "cat >>'$WORK/bytes'"
@@ -212,10 +213,11 @@ import re
 import sys
 data = open(sys.argv[1], "rb").read()
 # Updates, whole or cut short by the way out; the way out; and what else may come outside an
-# update: entering and leaving, the title, the cursor, the question of the terminal's colours.
+# update: entering and leaving (with the clearing before), the title, the cursor, the question
+# of the terminal's colours.
 UPDATE = rb"\x1b\[\?2026h(?:(?!\x1b\[\?2026h)[^\x18])+?(?:\x1b\[\?2026l|(?=\x18\x1b\[\?2026l))"
 OUTSIDE = (rb"\x18\x1b\[\?2026l|\x1b\[\?(1049|7|25)[hl]|\x1b\[2[23];0t|\x1b\]2;[^\x07]*\x07|"
-           rb"\x1b\[0m|\x1b\(B|\x1b\[38;2;1;2;3m\x1bP\$qm\x1b\\\x1b\[c\x1b\[m")
+           rb"\x1b\[0m|\x1b\[H\x1b\[2J|\x1b\(B|\x1b\[38;2;1;2;3m\x1bP\$qm\x1b\\\x1b\[c\x1b\[m")
 stray = re.search(rb"[\x18\x1b].{0,40}", re.sub(UPDATE + b"|" + OUTSIDE, b"", data), re.S)
 if stray or b"\x1b[?2026h" not in data:
     sys.exit(f"not whole updates alone: {stray[0] if stray else 'no update at all'}")
@@ -275,6 +277,29 @@ sys.exit(f"'{text}' not shown")
 CHECK
     then
         fail "$2: $(cat "$WORK/plain.log")"
+    fi
+}
+
+# check_cleared TEXT LABEL: the pane holds TEXT on its first line and nothing else, all in default
+# colours: a terminal without an alternate screen is left as cleared as the program found it.
+check_cleared() {
+    wait_for_text "$1"
+    tmux -L "$SERVER" capture-pane -p -e >"$WORK/after"
+    if ! python3 -B - "$HERE" "$WORK/after" "$1" 2>"$WORK/cleared.log" <<'CHECK'
+import sys
+sys.path.insert(0, sys.argv[1])
+from terminal_picture import parse_lines
+with open(sys.argv[2], encoding="utf-8") as f:
+    lines = parse_lines(f.read().split("\n"))
+text = sys.argv[3]
+shown = ["".join(glyph for glyph, _, _ in cells).rstrip() for cells in lines]
+coloured = sum(1 for cells in lines for cell in cells if cell[1:] != (None, None))
+if shown[0] != text or any(shown[1:]) or coloured:
+    sys.exit(f"first line {shown[0]!r}, {sum(map(bool, shown[1:]))} other lines not blank, "
+             f"{coloured} cells in colour")
+CHECK
+    then
+        fail "$2: not cleared: $(cat "$WORK/cleared.log")"
     fi
 }
 

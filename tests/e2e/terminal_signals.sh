@@ -3,7 +3,8 @@
 # cursor shown, title back, no colour carried over), the exit status is the signal's, and the
 # sound captured so far is whole bounce sounds; every update the pane received was whole, and the
 # way out ended any update left open. No colour is carried over on a terminal without an alternate
-# screen either, where nothing else puts the colours back.
+# screen either, where nothing else puts the colours back, and in GNU screen, which ignores it, the
+# picture is cleared away.
 # usage: terminal_signals.sh PROGRAM REPLAY
 PROGRAM=$1 REPLAY=$2
 . "$(dirname "$0")/terminal_common.sh"
@@ -49,5 +50,23 @@ if wait_for_picture 10; then
 else
     fail "no alternate screen: no picture within 10 s"
 fi
+
+# GNU screen with its default settings, run in the pane: it ignores the alternate screen, so the
+# program clears what it drew on the way out, and the shell's next line comes at the top of a
+# clear screen, as after a program that clears the screen itself.
+rm -f "$WORK"/status.* "$WORK/pid"
+TMUX_CONFIG=/dev/null PANE_COLUMNS=80 PICTURE_SCREEN=1 # screen's own display
+mkdir -m 700 "$WORK/screens"
+echo 'startup_message off' >"$WORK/screenrc"
+PANE_WRAPPER="env SCREENDIR=$WORK/screens SYSSCREENRC=/dev/null screen -c $WORK/screenrc"
+start_pane 1
+if wait_for_picture 10; then
+    tmux -L "$SERVER" send-keys q
+    expect_status 1 0 "GNU screen"
+    check_cleared "after-exit 1" "GNU screen"
+else
+    fail "GNU screen: no picture within 10 s"
+fi
+PANE_WRAPPER=
 
 finish

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """The colour question on a terminal that answers nothing, a pseudo-terminal of this script's: the
-program waits for the answer about 100 ms longer than where only the device attributes come at
-once (as GNU screen answers), no more, and draws in the 16 colours; a q typed while it waits ends
-it with status 0. An answer that comes after it stopped waiting, when start-up then fails, is
-taken in before the terminal is given back: none of it is left to be read after the exit.
+program waits for the answer about 100 ms, no less, and that much longer than where only the
+device attributes come at once (as GNU screen answers), no more, and draws in the 16 colours; a q
+typed while it waits ends it with status 0, after Alt+Shift+P (ESC P) too, and while a terminal
+that answers is asked. An answer that comes after it stopped waiting still switches the picture to
+direct colour; when start-up then fails, it is taken in before the terminal is given back: none of
+it is left to be read after the exit.
 
 usage: terminal_unanswered.py PROGRAM
 """
@@ -22,10 +24,11 @@ ECHO = b"\x1bP1$r0;38:2::1:2:3m\x1b\\"
 MARK = b"typed after the exit\n"
 
 
-def run(program, alsa_config, answer=b"", answer_after=0.0, typed=b""):
+def run(program, alsa_config, answer=b"", answer_after=0.0, typed=b"", quit_after=None):
     """Runs the program on a terminal that answers the question with answer after answer_after
-    seconds, where typed is typed at once, or else q once the picture comes. Returns the seconds
-    from the question to the picture, what came after it, the status and what was left to read."""
+    seconds, where typed is typed at once, or else q once the picture comes (or quit_after seconds
+    after the question). Returns the seconds from the question to the picture, what came after it,
+    the status and what was left to read."""
     master, slave, child = spawn(program, alsa_config, COLORTERM="", TMUX="")
     output, asked_at, drawn_at = b"", None, None
     deadline = time.monotonic() + 10
@@ -41,7 +44,10 @@ def run(program, alsa_config, answer=b"", answer_after=0.0, typed=b""):
             answer = b""
         if drawn_at is None and UPDATE in output.partition(QUESTION)[2]:
             drawn_at = now
-            os.write(master, b"" if typed else b"q")
+            os.write(master, b"" if typed or quit_after else b"q")
+        if quit_after and asked_at is not None and now - asked_at >= quit_after:
+            os.write(master, b"q")
+            quit_after = None
     if child.poll() is None:
         child.kill()
     status = child.wait()
@@ -79,12 +85,23 @@ def main():
                 if status != 0 or b"38;2;" in drawn or b"48;2;" in drawn:
                     faults.append(f"{label}: status {status}, or not the 16 colours")
         longer = least["no answer"] - least["the attributes alone"]
-        print(f"with no answer, start-up took {longer * 1000:.0f} ms longer")
-        if longer > 0.15:
-            faults.append(f"with no answer, start-up took {longer * 1000:.0f} ms longer")
+        print(f"with no answer, start-up took {longer * 1000:.0f} ms longer, "
+              f"{least['no answer'] * 1000:.0f} ms in all")
+        # Over a slow link an answer takes a round trip: the wait is 100 ms whatever the machine's
+        # load, which can only lengthen it, and the attributes end it.
+        if not 0.05 < longer < 0.15 or least["no answer"] < 0.095:
+            faults.append(f"with no answer, start-up took {longer * 1000:.0f} ms longer, "
+                          f"{least['no answer'] * 1000:.0f} ms in all")
 
-        if run(program, alsa_config, typed=b"q")[2] != 0:
-            faults.append("q typed during the question: not status 0")
+        for label, answer, typed in (("q", b"", b"q"), ("ESC P, then q", b"", b"\x1bPq"),
+                                     ("q, answered", ECHO + ATTRIBUTES, b"q")):
+            if run(program, alsa_config, answer, typed=typed)[2] != 0:
+                faults.append(f"{label} typed during the question: not status 0")
+
+        _, drawn, status, _ = run(program, alsa_config, ECHO + ATTRIBUTES, answer_after=0.2,
+                                  quit_after=0.6)
+        if status != 0 or b"38;2;" not in drawn:
+            faults.append(f"an answer after the wait: status {status}, or no direct colour")
 
         _, drawn, status, left = run(program, no_devices, ECHO + ATTRIBUTES, answer_after=0.2)
         if status != 1 or left or b"$r" in drawn:

@@ -1,11 +1,13 @@
-// The 32-bit Windows program's own 64-bit division, checked against the host's division: the
-// same source, compiled here, where the compiler divides in hardware and never calls it.
+// The 32-bit Windows program's own 64-bit division and multiplication (the GCC names, and those
+// of the Microsoft toolchain's conventions), checked against the host's: the same sources,
+// compiled here, where the compiler divides and multiplies in hardware and never calls them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
+#include "platform/windows/msvc_runtime.h"
+
 extern "C" {
-uint64_t __udivmoddi4(uint64_t dividend, uint64_t divisor, uint64_t* remainder);
 uint64_t __udivdi3(uint64_t dividend, uint64_t divisor);
 uint64_t __umoddi3(uint64_t dividend, uint64_t divisor);
 }
@@ -23,6 +25,10 @@ void ExpectDivides(uint64_t dividend, uint64_t divisor) {
     EXPECT_EQ(__udivmoddi4(dividend, divisor, nullptr), dividend / divisor);
     EXPECT_EQ(__udivdi3(dividend, divisor), dividend / divisor);
     EXPECT_EQ(__umoddi3(dividend, divisor), dividend % divisor);
+    EXPECT_EQ(ZorvendaleUnsignedDivide(dividend, divisor), dividend / divisor);
+    EXPECT_EQ(ZorvendaleUnsignedRemainder(dividend, divisor), dividend % divisor);
+    // The same operands as factors, wrapping as the hardware's product does.
+    EXPECT_EQ(ZorvendaleMultiply(dividend, divisor), dividend * divisor);
 }
 
 uint64_t Next(uint64_t& state) {

@@ -2,7 +2,8 @@
 # The Windows program as built for 32-bit and 64-bit x86, checked without running it: a GUI
 # program for the right machine, importing only the console, heap, counter and waveform-audio
 # functions it is meant to use from KERNEL32 and WINMM, in at most 4,096 bytes with the usual
-# alignments, and with nothing the missing C runtime would have to set up.
+# alignments, with nothing the missing C runtime would have to set up, no debug directory and no
+# time stamp.
 #   windows_static.sh ZORVENDALE_I686_EXE ZORVENDALE_X86_64_EXE
 # With both programs missing and ZORVENDALE_NO_WINDOWS_BUILD=1 set, the check is skipped (77).
 set -euo pipefail
@@ -56,6 +57,9 @@ check() { # exe format magic
     # Thread-local storage needs the runtime's callbacks; without relocations the image must not
     # ask to be moved.
     grep -Eq '^Entry 9 0+ 0+ ' <<<"$headers" || fail "$exe has a TLS directory"
+    # Nothing that differs from one build to the next, nor a path to the build's symbols.
+    grep -Eq '^Entry 6 0+ 0+ ' <<<"$headers" || fail "$exe has a debug directory"
+    grep -q '^Time/Date.*1970$' <<<"$headers" || fail "$exe carries a time stamp"
     if (($((16#$(header_field "$headers" DllCharacteristics))) & 0x40)); then
         grep -Eq '^Entry 5 0+ 0+ ' <<<"$headers" && fail "$exe asks to be moved but has no relocations"
     fi

@@ -6,7 +6,7 @@
 
 #include "animation/raster.h"
 #include "animation/scene.h"
-#include "platform/linux/pacer.h"
+#include "platform/linux/clock/pacer.h"
 
 #include <gtest/gtest.h>
 

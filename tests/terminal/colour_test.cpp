@@ -1,8 +1,8 @@
 // Console colours as terminal colours: the reordered bits of the 16 colours, the classic palette
 // in direct colour, and which of the two a terminal is sent.
-#include "platform/linux/colour.h"
-#include "platform/linux/colour_question.h"
-#include "platform/linux/colour_reply.h"
+#include "platform/linux/encoding/colour.h"
+#include "platform/linux/terminal/colour_question.h"
+#include "platform/linux/terminal/colour_reply.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +72,7 @@ struct Question {
     ColourSettings settings;
     const char* reads; // what the terminal sends when asked; '|' ends one read
     bool direct;
-    const char* keys; // what goes on as typed
+    const char* keys; // what goes on as typed, once no answer is owed any more
     bool answered;    // the device attributes came: no answer is still to come
 };
 
@@ -93,12 +93,25 @@ const Question Questions[] = {
     {"the attributes alone", Plain, ATTRIBUTES, false, "", true},
     {"no answer", Plain, "", false, "", false},
     {"another report", Plain, "\x1b[?2026;2$y", false, "\x1b[?2026;2$y", false},
-    {"garbage", Plain, DCS "1$r\x01\xff;38:2:1m\x1bP$" ST ATTRIBUTES, false, "", true},
+    {"garbage", Plain, DCS "1$r\x01\xff;38:2:1m\x1bP$" ST ATTRIBUTES, false, "\x1bP$\x1b\\", true},
     {"split across reads", Plain, DCS "|1$r0;38:2:|:1:2:3m\x1b|\\\x1b[?6|4;1c", true, "", true},
     {"keys between", Plain, "a\x1b[A|" ECHO "|q|\x1bq" ATTRIBUTES "x", true, "a\x1b[Aq\x1bqx",
      true},
     {"the escape key", Plain, "\x1b" ECHO "|\x1b|" ATTRIBUTES, true, "\x1b\x1b", true},
     {"a key split", Plain, "\x1bO|Q|\x1b[1;5|Q" ATTRIBUTES, false, "\x1bOQ\x1b[1;5Q", true},
+    {"ESC P, then q", Plain, "\x1bPq|" ATTRIBUTES, false, "\x1bPq", true},
+    {"ESC P, q in the next read", Plain, "\x1bP|q", false, "\x1bPq", false},
+    {"ESC P and q, answered", Plain, "\x1bPq" ECHO ATTRIBUTES, true, "\x1bPq", true},
+    {"8-bit answers", Plain,
+     "\x90"
+     "1$r0;38:2::1:2:3m\x9c\x9b?64;1c",
+     true, "", true},
+    {"8-bit echo, 7-bit end", Plain,
+     "\x90"
+     "1$r0;38:2::1:2:3m" ST "\x9b?1|;2c",
+     true, "", true},
+    {"a lone Esc at the end", Plain, ATTRIBUTES "|\x1b", false, "\x1b", true},
+    {"half an answer at the end", Plain, "x\x1b[?6", false, "x\x1b[?6", false},
 };
 
 TEST(ColourQuestion, SettledOrAsAnsweredWithTheKeysTypedKept) {
@@ -113,6 +126,8 @@ TEST(ColourQuestion, SettledOrAsAnsweredWithTheKeysTypedKept) {
             keys.append(typed, SiftReplies(reader, read, length, typed, sizeof typed));
             read += length + (read[length] == '|');
         }
+        char rest[64];
+        keys.append(rest, HandBackOpenSequence(reader, rest, sizeof rest));
         const bool direct = form == Ask ? reader.directEchoed : form == Direct;
         EXPECT_EQ(direct, question.direct);
         EXPECT_EQ(keys, question.keys);

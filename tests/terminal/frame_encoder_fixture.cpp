@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/glyphs.h"
+#include "platform/linux/encoding/glyphs.h"
 
 namespace {
 

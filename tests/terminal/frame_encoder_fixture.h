@@ -2,7 +2,7 @@
 // window: cell for cell, at half height or the size notice, as the terminal's size allows.
 #pragma once
 
-#include "platform/linux/frame_encoder.h"
+#include "platform/linux/encoding/frame_encoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Console character codes on a terminal: code page 437 in UTF-8, and the DEC line-drawing set
 // where the terminal has no UTF-8.
-#include "platform/linux/glyphs.h"
+#include "platform/linux/encoding/glyphs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which typed bytes ask the terminal program to quit.
-#include "platform/linux/keys.h"
+#include "platform/linux/terminal/keys.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,10 @@ TEST(QuitKey, AQOfItsOwnQuitsAnywhereInWhatWasTyped) {
     EXPECT_TRUE(Quits("q"));
     EXPECT_TRUE(Quits("Q"));
     EXPECT_TRUE(Quits("abcq"));
-    EXPECT_TRUE(Quits("\x1b[Aq")); // after a cursor key
-    EXPECT_TRUE(Quits("\x1bOPq")); // after F1
+    EXPECT_TRUE(Quits("\x1b[Aq"));   // after a cursor key
+    EXPECT_TRUE(Quits("\x1bOPq"));   // after F1
+    EXPECT_TRUE(Quits("\x1bPq"));    // after Alt+Shift+P, which opens no string among keys
+    EXPECT_TRUE(Quits("\xc3\x9bq")); // after a letter whose UTF-8 ends as an 8-bit CSI would
     for (const char* key : {"\x1b[3~", "\x1b[5~", "\x1b[6~", "\x1b[1;5H"}) {
         EXPECT_TRUE(Quits(std::string(key) + "q")) << "q after " << key + 1; // Delete, Page Up, ...
     }

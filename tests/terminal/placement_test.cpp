@@ -1,5 +1,5 @@
 // Where the console's window lies on terminals of various sizes, and in what form.
-#include "platform/linux/placement.h"
+#include "platform/linux/encoding/placement.h"
 
 #include <gtest/gtest.h>
 

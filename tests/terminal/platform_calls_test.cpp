@@ -1,10 +1,10 @@
 // The Linux layer's heap and counter, its console calls before any console exists, what the
 // terminal's environment decides (whether the picture is refused, whether the title is set), and
 // the start-up failure told.
-#include "platform/linux/pacer.h"
-#include "platform/linux/sequences.h"
-#include "platform/linux/start_failure.h"
-#include "platform/linux/terminal_environment.h"
+#include "platform/common/start_failure.h"
+#include "platform/linux/clock/pacer.h"
+#include "platform/linux/encoding/sequences.h"
+#include "platform/linux/terminal/environment.h"
 #include "platform/win_api.h"
 
 #include <gtest/gtest.h>

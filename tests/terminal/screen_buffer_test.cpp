@@ -1,6 +1,6 @@
 // The console's screen buffer: WriteConsoleOutputA's rectangle rules, and the window and buffer
 // size rules of the set-up calls.
-#include "platform/linux/screen_buffer.h"
+#include "platform/linux/encoding/screen_buffer.h"
 
 #include <gtest/gtest.h>
 

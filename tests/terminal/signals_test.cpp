@@ -1,6 +1,6 @@
 // The ending signals, caught while the console is open, and Ctrl-Z and fg.
-#include "platform/linux/layer.h"
-#include "platform/linux/signals.h"
+#include "platform/linux/signal_actions.h"
+#include "platform/linux/signals/signal_flags.h"
 
 #include <gtest/gtest.h>
 

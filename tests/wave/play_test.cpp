@@ -1,6 +1,6 @@
 #include "wave/wave_test_support.h"
 
-#include "platform/linux/layer.h"
+#include "platform/linux/sound/wave.h"
 
 namespace {
 
@@ -116,3 +116,56 @@ TEST_F(WaveTest, CloseOnExitDeliversWhatTheNullDeviceHoldsBack) {
     CloseWaveOnExit();
     EXPECT_EQ(Captured(), Copies(2));
 }
+
+// A device that goes away, as when its sound server stops, in each of the ways its calls can say
+// so. The write that finds it gone plays nothing, and ends the play before; it is tried again at a
+// later write, once a second at most, and plays again from the first write after it is back.
+class WaveGone : public WaveTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(WaveGone, ADeviceGoneIsOpenedAgainAtALaterWriteOnceASecond) {
+    UseGoingDevice(GetParam());
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    Wait(SoundSeconds + 0.1);
+    LeaveDevice();
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    EXPECT_EQ(header.dwFlags, Played);
+    const int opens = Opens();
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    EXPECT_EQ(Opens(), opens) << "tried again within the second";
+    Wait(1.05);
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    EXPECT_EQ(Opens(), opens + 1);
+    ReturnDevice();
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    EXPECT_EQ(Opens(), opens + 1) << "tried again within the second";
+    Wait(1.05);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    EXPECT_EQ(header.dwFlags, Playing);
+    EXPECT_EQ(Write(), WAVERR_STILLPLAYING);
+    Wait(SoundSeconds + 0.1);
+    ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+    EXPECT_EQ(Captured(), Copies(1)); // the file device starts afresh when opened again
+}
+
+// On the way out, a play cut short by the device going is not waited for, where the device can
+// tell (a delay it can't tell doesn't say that the play stopped).
+TEST_F(WaveTest, APlayCutByTheDeviceGoingIsNotWaitedFor) {
+    for (const char* gone : {"EPIPE", "ESTRPIPE", "ENODEV", "EBADFD", "EIO", "disconnected"}) {
+        UseGoingDevice(gone);
+        ReturnDevice();
+        ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+        ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+        ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+        LeaveDevice();
+        const double start = Now();
+        CloseWaveOnExit();
+        EXPECT_LT(Now() - start, SoundSeconds / 2) << gone;
+        header.dwFlags = 0;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Gone, WaveGone,
+                         testing::Values("EPIPE", "ESTRPIPE", "ENODEV", "EBADFD", "EIO",
+                                         "disconnected", "delay"));

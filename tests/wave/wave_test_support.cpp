@@ -1,6 +1,6 @@
 #include "wave/wave_test_support.h"
 
-#include "platform/linux/layer.h"
+#include "platform/linux/sound/wave.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +14,6 @@ void WaveTest::SetUp() {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir = pattern;
     capture = dir + "/capture.raw";
-    config = dir + "/alsa.conf";
     // Every byte differs from its neighbours, so a dropped or repeated frame shows.
     sound.resize(SoundBytes);
     for (unsigned i = 0; i < SoundBytes; ++i) {
@@ -30,6 +29,9 @@ void WaveTest::TearDown() {
 }
 
 void WaveTest::UseDefaultDevice(const std::string& definition) {
+    // A file of a new name each time: ALSA keeps a configuration it has read while the file's
+    // time and size stay the same.
+    config = dir + "/alsa" + std::to_string(++configs) + ".conf";
     std::ofstream(config) << "pcm_type.zvtimed { lib \"" TIMED_PCM_MODULE "\" }\n"
                           << "pcm.!default { " << definition << " }\n";
     setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
@@ -44,6 +46,32 @@ void WaveTest::UseTimedDevice(bool staleDelay) {
     UseDefaultDevice(std::string("type file slave { pcm { type zvtimed stale_delay ") +
                      (staleDelay ? "true" : "false") + " } } file \"" + capture +
                      "\" format \"raw\"");
+}
+
+void WaveTest::UseGoingDevice(const std::string& gone) {
+    goneFile = dir + "/gone";
+    opensFile = dir + "/opens";
+    UseDefaultDevice("type file slave { pcm { type zvtimed stale_delay " +
+                     std::string(gone == "delay" ? "true" : "false") + " gone_file \"" + goneFile +
+                     "\" gone_error \"" + gone + "\" opens_file \"" + opensFile + "\" } } file \"" +
+                     capture + "\" format \"raw\"");
+}
+
+void WaveTest::LeaveDevice() {
+    std::ofstream{goneFile};
+}
+
+void WaveTest::ReturnDevice() {
+    std::filesystem::remove(goneFile);
+}
+
+int WaveTest::Opens() const {
+    std::ifstream in(opensFile);
+    int count = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++count;
+    }
+    return count;
 }
 
 WAVEFORMATEX WaveTest::BounceFormat() {

@@ -21,6 +21,12 @@ class WaveTest : public testing::Test {
     void UseNullDevice();
     // staleDelay: the device goes on reporting a delay once it has run out.
     void UseTimedDevice(bool staleDelay = false);
+    // The timed device, which goes away at LeaveDevice, its calls failing as `gone` says (see
+    // timed_pcm.cpp), and can be opened again after ReturnDevice. Opens() counts the tries.
+    void UseGoingDevice(const std::string& gone);
+    void LeaveDevice();
+    void ReturnDevice();
+    int Opens() const;
 
     // The bounce format: 8-bit unsigned PCM, 2 channels, 11,025 Hz.
     static WAVEFORMATEX BounceFormat();
@@ -42,6 +48,9 @@ class WaveTest : public testing::Test {
     std::string dir;
     std::string capture;
     std::string config;
+    int configs = 0;
+    std::string goneFile;
+    std::string opensFile;
 };
 
 // Sleeps for the given number of seconds.

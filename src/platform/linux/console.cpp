@@ -7,21 +7,20 @@
 #include <langinfo.h>
 #include <string>
 
-#include "platform/linux/colour_question.h"
-#include "platform/linux/frame_encoder.h"
-#include "platform/linux/layer.h"
-#include "platform/linux/screen_buffer.h"
-#include "platform/linux/sequences.h"
-#include "platform/linux/signals.h"
-#include "platform/linux/start_failure.h"
-#include "platform/linux/terminal.h"
-#include "platform/linux/terminal_environment.h"
+#include "platform/common/console_rules.h"
+#include "platform/common/start_failure.h"
+#include "platform/linux/encoding/frame_encoder.h"
+#include "platform/linux/encoding/screen_buffer.h"
+#include "platform/linux/encoding/sequences.h"
+#include "platform/linux/signals/signal_flags.h"
+#include "platform/linux/terminal/colour_question.h"
+#include "platform/linux/terminal/device.h"
+#include "platform/linux/terminal/environment.h"
+#include "platform/linux/terminal_console.h"
+#include "platform/linux/way_out.h"
 #include "platform/win_api.h"
 
 namespace {
-
-constexpr DWORD StdErrorHandle = static_cast<DWORD>(-12);
-constexpr DWORD LargestCursorSize = 100;
 
 struct TerminalConsole {
     bool open;
@@ -60,7 +59,7 @@ bool Send(const std::string& bytes) {
         return true;
     }
     ForgetImage(console.image);
-    ActOnPendingSignal();
+    EndOnExitSignal();
     return false;
 }
 
@@ -131,6 +130,15 @@ void ResumeConsole() {
     Send(sequence);
 }
 
+void UseDirectColour() {
+    if (!console.open || console.style.directColour) {
+        return;
+    }
+    console.style.directColour = true;
+    ForgetImage(console.image);
+    console.behind = true;
+}
+
 BOOL AllocConsole() {
     if (console.open) {
         return FALSE;
@@ -140,7 +148,7 @@ BOOL AllocConsole() {
         ReleaseSignals();
         return FALSE;
     }
-    console.style = {LocaleIsUtf8(), TakesDirectColour()};
+    console.style = {LocaleIsUtf8(), AskForDirectColour()};
     console.size = ReadTerminalSize();
     ResetScreenBuffer(console.buffer);
     ForgetImage(console.image);
@@ -156,14 +164,13 @@ BOOL FreeConsole() {
         return FALSE;
     }
     console.open = false;
-    CloseTerminal();
+    GiveTerminalBack();
     ReleaseSignals();
     return TRUE;
 }
 
 HANDLE GetStdHandle(DWORD nStdHandle) {
-    const bool output = nStdHandle == STD_OUTPUT_HANDLE || nStdHandle == StdErrorHandle;
-    return output && console.open ? ConsoleHandle() : INVALID_HANDLE_VALUE;
+    return NamesConsoleOutput(nStdHandle) && console.open ? ConsoleHandle() : INVALID_HANDLE_VALUE;
 }
 
 BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle) {
@@ -204,8 +211,7 @@ BOOL SetConsoleScreenBufferSize(HANDLE hConsoleOutput, COORD dwSize) {
 }
 
 BOOL SetConsoleCursorInfo(HANDLE hConsoleOutput, const CONSOLE_CURSOR_INFO* lpConsoleCursorInfo) {
-    if (!Ours(hConsoleOutput) || lpConsoleCursorInfo == nullptr ||
-        lpConsoleCursorInfo->dwSize == 0 || lpConsoleCursorInfo->dwSize > LargestCursorSize) {
+    if (!Ours(hConsoleOutput) || !IsCursorInfo(lpConsoleCursorInfo)) {
         return FALSE;
     }
     console.cursorVisible = lpConsoleCursorInfo->bVisible != FALSE;

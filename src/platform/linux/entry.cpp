@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "frontend/main.h"
-#include "platform/linux/colour_question.h"
+#include "platform/common/start_failure.h"
 #include "platform/linux/options.h"
-#include "platform/linux/start_failure.h"
-#include "platform/linux/wave_stream.h"
+#include "platform/linux/sound/wave_stream.h"
+#include "platform/linux/terminal/colour_question.h"
 
 int main(int argc, char** argv) {
     const Options options = ReadOptions(argc, argv);

@@ -1,7 +1,7 @@
 // The terminal program's command line. The Windows program takes none.
 #pragma once
 
-#include "platform/linux/colour_question.h"
+#include "platform/linux/terminal/colour_question.h"
 
 struct Options {
     bool silent;        // no sound device: the bounces make no sound

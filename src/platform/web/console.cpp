@@ -7,14 +7,12 @@
 #include <cstring>
 
 #include "picture/cell_picture.h"
+#include "platform/common/console_rules.h"
 #include "platform/web/layer.h"
 #include "platform/web/page.h"
 #include "platform/win_api.h"
 
 namespace {
-
-constexpr DWORD StdErrorHandle = static_cast<DWORD>(-12);
-constexpr DWORD LargestCursorSize = 100;
 
 struct CanvasConsole {
     bool open;
@@ -131,8 +129,7 @@ BOOL FreeConsole() {
 }
 
 HANDLE GetStdHandle(DWORD nStdHandle) {
-    const bool output = nStdHandle == STD_OUTPUT_HANDLE || nStdHandle == StdErrorHandle;
-    return output && console.open ? ConsoleHandle() : INVALID_HANDLE_VALUE;
+    return NamesConsoleOutput(nStdHandle) && console.open ? ConsoleHandle() : INVALID_HANDLE_VALUE;
 }
 
 BOOL SetConsoleTitleA(LPCSTR lpConsoleTitle) {
@@ -172,11 +169,7 @@ BOOL SetConsoleScreenBufferSize(HANDLE hConsoleOutput, COORD dwSize) {
 
 // No cursor is drawn on the canvas; its settings are only checked.
 BOOL SetConsoleCursorInfo(HANDLE hConsoleOutput, const CONSOLE_CURSOR_INFO* lpConsoleCursorInfo) {
-    return Ours(hConsoleOutput) && lpConsoleCursorInfo != nullptr &&
-                   lpConsoleCursorInfo->dwSize > 0 &&
-                   lpConsoleCursorInfo->dwSize <= LargestCursorSize
-               ? TRUE
-               : FALSE;
+    return Ours(hConsoleOutput) && IsCursorInfo(lpConsoleCursorInfo) ? TRUE : FALSE;
 }
 
 BOOL WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer, COORD dwBufferSize,

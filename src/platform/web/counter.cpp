@@ -4,6 +4,7 @@
 // and once the readings have caught up with the present the read shows the last frame and gives
 // control back to the browser until its next callback. The program thus sees the readings 0, 1,
 // 2, ... in turn, one pass each, as on a machine fast enough to make a frame every millisecond.
+#include "platform/common/backlog.h"
 #include "platform/web/layer.h"
 #include "platform/web/page.h"
 #include "platform/win_api.h"
@@ -12,11 +13,6 @@ namespace {
 
 // One tick per millisecond: the counter's value is the reading itself.
 constexpr LONGLONG TicksPerSecond = 1000;
-
-// At most this many readings per callback. After the machine stalled, the backlog beyond it is
-// dropped: the animation pauses rather than jumping or racing to catch up. (The page's clock
-// itself stands still while the page is paused or hidden.)
-constexpr double CatchUpMs = 250;
 
 bool originRead;     // the first read, StartClock's, fixes the program's origin at 0
 int64_t nextReading; // the reading the next pass gets
@@ -33,7 +29,9 @@ int64_t WaitForDueReading() {
         started = true;
         startMs = nowMs;
     }
-    const double limit = static_cast<double>(nextReading - 1) + CatchUpMs;
+    // At most BacklogMs readings per callback. (The page's clock itself stands still while the
+    // page is paused or hidden.)
+    const double limit = static_cast<double>(FurthestReading(nextReading));
     if (nowMs - startMs > limit) {
         startMs = nowMs - limit;
     }

@@ -79,6 +79,10 @@ class WebKit(WebDriver):
         self.processes.append(launch(['Xvfb', '-displayfd', '1', '-screen', '0', '1280x1024x24',
                                       '-nolisten', 'tcp'], stdout=subprocess.PIPE))
         display = self.processes[0].stdout.readline().decode().strip() or fail('no Xvfb')
+        # Named, the display may not take clients yet: wait until one is answered.
+        query = ['xdpyinfo', '-display', ':' + display]
+        until(lambda: subprocess.run(query, capture_output=True, check=False).returncode == 0, bool,
+              'no answer from Xvfb', 10)
         with socket.socket() as probe:
             probe.bind(('127.0.0.1', 0))
             port = probe.getsockname()[1]

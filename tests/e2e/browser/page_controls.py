@@ -133,6 +133,8 @@ with tempfile.TemporaryDirectory(prefix='zorvendale-controls-') as work:
                   on_screen(browser, work + '/last.png', work), '%r pauses; resized mid-run, the '
                   'screen shows the replay tool\'s frame, reading %s' % (pause, paused['reading']))
             stands_still(browser, 'a pause by %r' % pause, lambda: act(browser, resume))
+            pressed = browser.evaluate("document.getElementById('pause').ariaPressed")
+            check(pressed == 'false', '%r resumes, and the pause button says so' % resume)
 
         other = browser.send('Target.createTarget', url='about:blank')['targetId']
         check(browser.evaluate('document.hidden'), 'another tab hides the page')

@@ -3,20 +3,54 @@
 // external PCM type "zvtimed"; a file device in front of it records the bytes. With "stale_delay
 // true" it behaves as the plugins of sound servers (PipeWire's, PulseAudio's) were seen to: asked
 // for the delay, it neither reaches 0 nor moves the state, which reads RUNNING until something
-// asks for the space.
+// asks for the space. With "gone_file PATH" it behaves, while that file exists, as a device whose
+// sound server has stopped, its calls failing as "gone_error" says (the kinds below); it can't be
+// opened meanwhile, and each try to open it adds a line to "opens_file".
 #include <alsa/asoundlib.h>
 #include <alsa/pcm_external.h>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <new>
+#include <string>
+#include <unistd.h>
 
 namespace {
+
+// How the calls fail once the device has gone: as PipeWire's plugin (an underrun that preparing
+// again doesn't mend), after a suspend, as a card unplugged, as a stream broken, as PulseAudio's
+// plugin (-EIO), as a plugin that reports itself disconnected, or in the delay alone.
+enum class Gone { Epipe, Estrpipe, Enodev, Ebadfd, Eio, Disconnected, Delay };
+constexpr const char* GoneNames[] = {"EPIPE", "ESTRPIPE",     "ENODEV", "EBADFD",
+                                     "EIO",   "disconnected", "delay"};
+constexpr int GoneErrors[] = {-EPIPE, -ESTRPIPE, -ENODEV, -EBADFD, -EIO, -ENODEV, 0};
 
 struct TimedPcm {
     snd_pcm_ioplug_t io;
     timespec started;
+    std::string goneFile;
+    Gone gone;
 };
+
+bool IsGone(snd_pcm_ioplug_t* io, Gone kind) {
+    const TimedPcm& timed = *static_cast<TimedPcm*>(io->private_data);
+    return timed.gone == kind && !timed.goneFile.empty() &&
+           access(timed.goneFile.c_str(), F_OK) == 0;
+}
+
+// The error the device's calls return now: 0 while it is there.
+int GoneError(snd_pcm_ioplug_t* io) {
+    const TimedPcm& timed = *static_cast<TimedPcm*>(io->private_data);
+    return IsGone(io, timed.gone) ? GoneErrors[static_cast<int>(timed.gone)] : 0;
+}
+
+// PipeWire's plugin, and a device back from a suspend, prepare as if nothing had happened.
+int Prepare(snd_pcm_ioplug_t* io) {
+    const int err = GoneError(io);
+    return IsGone(io, Gone::Epipe) || IsGone(io, Gone::Estrpipe) ? 0 : err;
+}
 
 TimedPcm& Of(snd_pcm_ioplug_t* io) {
     return *static_cast<TimedPcm*>(io->private_data);
@@ -48,6 +82,13 @@ snd_pcm_sframes_t Elapsed(snd_pcm_ioplug_t* io) {
 
 // Prepare sets both pointers to 0, so the frames played since the start are the hardware pointer.
 snd_pcm_sframes_t Pointer(snd_pcm_ioplug_t* io) {
+    if (IsGone(io, Gone::Disconnected)) {
+        snd_pcm_ioplug_set_state(io, SND_PCM_STATE_DISCONNECTED);
+        return static_cast<snd_pcm_sframes_t>(io->hw_ptr);
+    }
+    if (GoneError(io) != 0 && io->state == SND_PCM_STATE_RUNNING) {
+        return GoneError(io);
+    }
     const auto written = static_cast<snd_pcm_sframes_t>(io->appl_ptr);
     if (io->state != SND_PCM_STATE_RUNNING) {
         return static_cast<snd_pcm_sframes_t>(io->hw_ptr);
@@ -62,6 +103,9 @@ snd_pcm_sframes_t Pointer(snd_pcm_ioplug_t* io) {
 
 // Once the frames have run out, the delay cycles between 8 and 470 frames as time goes on.
 int StaleDelay(snd_pcm_ioplug_t* io, snd_pcm_sframes_t* delay) {
+    if (IsGone(io, Gone::Delay)) {
+        return -ENODEV;
+    }
     constexpr snd_pcm_sframes_t Least = 8;
     constexpr snd_pcm_sframes_t Cycle = 463;
     const auto written = static_cast<snd_pcm_sframes_t>(io->appl_ptr);
@@ -72,9 +116,10 @@ int StaleDelay(snd_pcm_ioplug_t* io, snd_pcm_sframes_t* delay) {
     return 0;
 }
 
-snd_pcm_sframes_t Transfer(snd_pcm_ioplug_t*, const snd_pcm_channel_area_t*, snd_pcm_uframes_t,
+snd_pcm_sframes_t Transfer(snd_pcm_ioplug_t* io, const snd_pcm_channel_area_t*, snd_pcm_uframes_t,
                            snd_pcm_uframes_t size) {
-    return static_cast<snd_pcm_sframes_t>(size);
+    const int err = GoneError(io);
+    return err != 0 ? err : static_cast<snd_pcm_sframes_t>(size);
 }
 
 snd_pcm_ioplug_callback_t Callbacks() {
@@ -82,6 +127,7 @@ snd_pcm_ioplug_callback_t Callbacks() {
     callbacks.start = Start;
     callbacks.stop = Stop;
     callbacks.pointer = Pointer;
+    callbacks.prepare = Prepare;
     callbacks.transfer = Transfer;
     callbacks.close = Close;
     return callbacks;
@@ -96,17 +142,28 @@ snd_pcm_ioplug_callback_t StaleDelayCallbacks() {
 const snd_pcm_ioplug_callback_t callbacks = Callbacks();
 const snd_pcm_ioplug_callback_t staleDelayCallbacks = StaleDelayCallbacks();
 
-bool StaleDelayAsked(snd_config_t* conf) {
+snd_config_t* Setting(snd_config_t* conf, const char* name) {
     snd_config_iterator_t at;
     snd_config_iterator_t next;
     snd_config_for_each(at, next, conf) {
         snd_config_t* entry = snd_config_iterator_entry(at);
         const char* id = nullptr;
-        if (snd_config_get_id(entry, &id) == 0 && std::strcmp(id, "stale_delay") == 0) {
-            return snd_config_get_bool(entry) > 0;
+        if (snd_config_get_id(entry, &id) == 0 && std::strcmp(id, name) == 0) {
+            return entry;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool StaleDelayAsked(snd_config_t* conf) {
+    snd_config_t* entry = Setting(conf, "stale_delay");
+    return entry != nullptr && snd_config_get_bool(entry) > 0;
+}
+
+std::string Text(snd_config_t* conf, const char* name) {
+    snd_config_t* entry = Setting(conf, name);
+    const char* text = nullptr;
+    return entry != nullptr && snd_config_get_string(entry, &text) == 0 ? text : "";
 }
 
 int Constrain(snd_pcm_ioplug_t* io) {
@@ -138,9 +195,24 @@ extern "C" int _snd_pcm_zvtimed_open(snd_pcm_t** pcmp, const char* name, snd_con
     if (stream != SND_PCM_STREAM_PLAYBACK) {
         return -EINVAL;
     }
+    const std::string opens = Text(conf, "opens_file");
+    if (!opens.empty()) {
+        std::ofstream(opens, std::ios::app) << "open\n";
+    }
+    const std::string goneFile = Text(conf, "gone_file");
+    if (!goneFile.empty() && access(goneFile.c_str(), F_OK) == 0) {
+        return -ECONNREFUSED; // as a sound server's plugin finds no server
+    }
     auto* timed = new (std::nothrow) TimedPcm{};
     if (timed == nullptr) {
         return -ENOMEM;
+    }
+    timed->goneFile = goneFile;
+    const std::string gone = Text(conf, "gone_error");
+    for (int kind = 0; kind < static_cast<int>(std::size(GoneNames)); ++kind) {
+        if (gone == GoneNames[kind]) {
+            timed->gone = static_cast<Gone>(kind);
+        }
     }
     timed->io.version = SND_PCM_IOPLUG_VERSION;
     timed->io.name = "timed test device";
