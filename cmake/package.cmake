@@ -16,6 +16,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The target's architecture: the ARM toolchain files name it; otherwise it is this machine's.
+if(NOT ZORVENDALE_DEBIAN_ARCH)
+    execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE ZORVENDALE_DEBIAN_ARCH
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+endif()
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${ZORVENDALE_DEBIAN_ARCH})
 
 # CPack hands its own CPACK_ variables on to the layout script.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian_layout.cmake)

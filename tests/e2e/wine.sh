@@ -18,6 +18,11 @@ if [[ ! -e $program && ${ZORVENDALE_NO_WINDOWS_BUILD:-} == 1 ]]; then
     echo "SKIP: the Windows program was not built (ZORVENDALE_NO_WINDOWS_BUILD=1)"
     exit 77
 fi
+# Wine runs the Windows programs of the processor it was built for: an ARM machine's can't run this.
+if [[ $(uname -m) != x86_64 ]]; then
+    echo "SKIP: Wine on this $(uname -m) machine can't run an x86-64 Windows program"
+    exit 77
+fi
 [[ -f $program ]] || {
     echo "FAIL: $program is missing" >&2
     exit 1

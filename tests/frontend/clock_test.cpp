@@ -10,6 +10,27 @@ using record::state;
 
 namespace {
 
+// ticks * 1000 / frequency, to the last bit of its low 64, by long division of the whole product:
+// 32-bit targets have no 128-bit integer to work it out in.
+uint64_t ExactMs(uint64_t ticks, uint64_t frequency) {
+    const uint64_t lowPart = (ticks & 0xffffffffU) * 1000;
+    const uint64_t highPart = (ticks >> 32) * 1000;
+    const uint64_t low = lowPart + (highPart << 32);
+    const uint64_t high = (highPart >> 32) + (low < lowPart ? 1 : 0);
+    uint64_t quotient = 0;
+    uint64_t remainder = 0;
+    for (int bit = 127; bit >= 0; --bit) {
+        const bool carried = remainder >> 63 != 0;
+        remainder = remainder << 1 | ((bit >= 64 ? high >> (bit - 64) : low >> bit) & 1);
+        quotient <<= 1;
+        if (carried || remainder >= frequency) {
+            remainder -= frequency;
+            quotient |= 1;
+        }
+    }
+    return quotient;
+}
+
 class Clock : public ::testing::Test {
   protected:
     void SetUp() override { record::Reset(); }
@@ -74,9 +95,7 @@ TEST_F(Clock, ConvertsExactlyForAnyFrequency) {
     for (int k = 0; k < 100'000; ++k) {
         const uint64_t frequency = 1 + random() % (k % 2 ? 100'000'000ULL : UINT64_MAX / 1000);
         const uint64_t ticks = random() >> (random() % 64);
-        __extension__ typedef unsigned __int128 Wide;
-        const Wide exact = static_cast<Wide>(ticks) * 1000 / frequency;
-        ASSERT_EQ(TicksToMs(ticks, frequency), static_cast<uint64_t>(exact))
+        ASSERT_EQ(TicksToMs(ticks, frequency), ExactMs(ticks, frequency))
             << ticks << " ticks at " << frequency;
     }
     // Above UINT64_MAX / 1000 ticks per second a tick is far below a microsecond, and the rate's

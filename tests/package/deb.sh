@@ -1,9 +1,11 @@
 #!/bin/sh
 # The Debian package, made by CPack from this build into a scratch folder: its name, control
-# fields, files and their owners; its program, extracted (never installed), runs; lintian finds no
-# error in it.
-# usage: deb.sh CPACK_CONFIG VERSION SOURCE_DIR
-CONFIG=$1 VERSION=$2 SOURCE=$3
+# fields, files and their owners; its program, extracted (never installed), runs, under the
+# emulator given when built for another processor, on nothing but the libraries of its Depends;
+# lintian finds no error in it.
+# usage: deb.sh CPACK_CONFIG VERSION SOURCE_DIR ARCHITECTURE [EMULATOR...]
+CONFIG=$1 VERSION=$2 SOURCE=$3 ARCH=$4
+shift 4
 . "$(dirname "$0")/common.sh"
 
 cpack --config "$CONFIG" -B "$WORK/out" >"$WORK/log" 2>&1 || {
@@ -11,7 +13,7 @@ cpack --config "$CONFIG" -B "$WORK/out" >"$WORK/log" 2>&1 || {
     echo "FAIL: cpack failed"
     exit 1
 }
-DEB=$WORK/out/zorvendale_${VERSION}_amd64.deb
+DEB=$WORK/out/zorvendale_${VERSION}_${ARCH}.deb
 [ -f "$DEB" ] || {
     echo "FAIL: no $DEB; made: $(ls "$WORK/out")"
     exit 1
@@ -20,7 +22,7 @@ DEB=$WORK/out/zorvendale_${VERSION}_amd64.deb
 field() { dpkg-deb -f "$DEB" "$1"; }
 [ "$(field Package)" = zorvendale ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$VERSION" ] || fail "Version: $(field Version)"
-[ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
+[ "$(field Architecture)" = "$ARCH" ] || fail "Architecture: $(field Architecture)"
 [ "$(field Section)" = games ] || fail "Section: $(field Section)"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 # dpkg-shlibdeps names each library with the lowest version the program needs.
@@ -45,14 +47,23 @@ awk '$2 != "root/root" {print}' "$WORK/listing" >"$WORK/owners"
 
 dpkg-deb -x "$DEB" "$WORK/root"
 files=$WORK/root/usr/share
-file "$WORK/root/usr/games/zorvendale" | grep -q ', stripped' || fail "the program is not stripped"
+file "$WORK/root/usr/games/zorvendale" >"$WORK/file"
+grep -q ', stripped' "$WORK/file" || fail "the program is not stripped"
+# Built for the architecture the package says, which the libraries of Depends are for.
+case $ARCH in
+    amd64) machine=x86-64 ;;
+    arm64) machine='ARM aarch64' ;;
+    armhf) machine='32-bit LSB .* ARM, EABI5' ;;
+    *) machine="unknown architecture $ARCH" ;;
+esac
+grep -q "$machine" "$WORK/file" || fail "not a program for $ARCH: $(cat "$WORK/file")"
 cmp -s "$SOURCE/LICENSE" "$files/doc/zorvendale/copyright" || fail "copyright is not the licence"
 gzip -dc "$files/doc/zorvendale/changelog.gz" | cmp -s "$SOURCE/packaging/changelog" - ||
     fail "changelog.gz is not packaging/changelog"
 gzip -dc "$files/man/man6/zorvendale.6.gz" | grep -q '^\.TH ZORVENDALE 6 ' ||
     fail "zorvendale.6.gz is not the manual page"
 # Away from any terminal, so that a program that ignored the option could not take one over.
-version=$(timeout 10 setsid -w "$WORK/root/usr/games/zorvendale" --version </dev/null 2>&1)
+version=$(timeout 10 setsid -w "$@" "$WORK/root/usr/games/zorvendale" --version </dev/null 2>&1)
 [ "$version" = "zorvendale $VERSION" ] || fail "--version printed '$version'"
 
 # lintian only reads a package built here, so running it as root (as CI does) is safe.

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The replay tool's interface: the frame line's fields, the cell dump, the hash over the cells, the
-# bounce sound as WAV and raw bytes, and how readings that aren't readings are refused.
+# bounce sound as WAV and raw bytes, and how readings that aren't readings are refused. Given a
+# second replay tool (this machine's, when the first was built for another processor), both must
+# print the same bytes, every frame's cells and the sound, for a long run of mixed readings.
+# usage: replay_tool.sh REPLAY [REFERENCE_REPLAY]
 set -u
 replay=$1
+reference=${2:-}
 work=$(mktemp -d /tmp/zorvendale-replay.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -91,6 +95,31 @@ check "--last-png saves nothing without frames" test ! -e "$work/none.png"
 check "--help describes the frame line" test $? = 0
 "$replay" --bogus >/dev/null 2>&1
 check "an unknown option is refused" test $? != 0
+
+if [ -n "$reference" ]; then
+    # 25,000 readings from 6 s before the 32-bit wrap: repeated readings (0 ms steps), the
+    # program's usual 1 ms, updates' worth, the 80 ms unit, and stalls up to a few seconds; about
+    # 4 minutes of the animation, so every kind of bounce and the ball's sinking come in.
+    python3 - >"$work/series" <<'PY'
+import random
+rng = random.Random(22)
+now = 2**32 - 6000
+for _ in range(25000):
+    print(now % 2**32)
+    now += rng.choice((0, 0, 1, 1, 1, 1, 2, 3, 7, 16, 17, 33, 80, 81, 250, 1000, 4999))
+PY
+    check "the series crosses the 32-bit wrap" \
+        awk 'NR > 1 && $1 < last { wrapped = 1 } { last = $1 } END { exit !wrapped }' "$work/series"
+    "$reference" --frames <"$work/series" | sha256sum >"$work/reference.sum"
+    "$replay" --frames <"$work/series" | sha256sum >"$work/replay.sum"
+    check "every frame of 25,000 readings as the reference's, cell for cell" \
+        cmp -s "$work/reference.sum" "$work/replay.sum"
+    "$reference" <"$work/series" | awk '$7 == 1' | wc -l >"$work/bounces"
+    check "a few hundred floor bounces among them" \
+        test "$(cat "$work/bounces")" -gt 100
+    "$reference" --wave - | cmp -s - "$work/raw"
+    check "the bounce sound as the reference's, byte for byte" test $? = 0
+fi
 
 echo "$failures failed"
 exit $((failures > 0))

@@ -48,7 +48,7 @@ TEST(WebCounter, HandsOutEveryReadingInTurnUpToThePresentCappedAt250PerCallback)
     std::vector<int> waitsBefore(287, -1); // by reading
     for (int64_t expected = 1; expected <= 286; ++expected) {
         ASSERT_EQ(Read(), expected);
-        waitsBefore[expected] = page::state.waits;
+        waitsBefore[static_cast<size_t>(expected)] = page::state.waits;
         EXPECT_EQ(CurrentReading(), expected);
         Present(console);
     }
