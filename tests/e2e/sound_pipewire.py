@@ -146,7 +146,7 @@ class Pane:
         try:
             with open(f"/proc/{self.pid}/stat", encoding="ascii") as f:
                 state = f.read().rsplit(")", 1)[1].split()[0]
-        except FileNotFoundError:
+        except (FileNotFoundError, ProcessLookupError):  # gone between the open and the read
             return None
         return None if state in "ZX" else state
 
