@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void WaveTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "wave-test-XXXXXX").string();
@@ -51,10 +54,24 @@ void WaveTest::UseTimedDevice(bool staleDelay) {
 void WaveTest::UseGoingDevice(const std::string& gone) {
     goneFile = dir + "/gone";
     opensFile = dir + "/opens";
+    heldFile = dir + "/held";
     UseDefaultDevice("type file slave { pcm { type zvtimed stale_delay " +
                      std::string(gone == "delay" ? "true" : "false") + " gone_file \"" + goneFile +
-                     "\" gone_error \"" + gone + "\" opens_file \"" + opensFile + "\" } } file \"" +
-                     capture + "\" format \"raw\"");
+                     "\" gone_error \"" + gone + "\" opens_file \"" + opensFile +
+                     "\" held_open \"" + heldFile + "\" } } file \"" + capture +
+                     "\" format \"raw\"");
+}
+
+void WaveTest::HoldOpens() {
+    ASSERT_EQ(mkfifo(heldFile.c_str(), 0600), 0);
+}
+
+// The FIFO goes first, so that the open let go doesn't wait again.
+void WaveTest::ReleaseOpen() {
+    const int fifo = open(heldFile.c_str(), O_WRONLY);
+    std::filesystem::remove(heldFile);
+    ASSERT_GE(fifo, 0);
+    close(fifo);
 }
 
 void WaveTest::LeaveDevice() {

@@ -23,10 +23,13 @@ class WaveTest : public testing::Test {
     void UseTimedDevice(bool staleDelay = false);
     // The timed device, which goes away at LeaveDevice, its calls failing as `gone` says (see
     // timed_pcm.cpp), and can be opened again after ReturnDevice. Opens() counts the tries.
+    // Between HoldOpens and ReleaseOpen a try to open it waits, from its start (counted) on.
     void UseGoingDevice(const std::string& gone);
     void LeaveDevice();
     void ReturnDevice();
     int Opens() const;
+    void HoldOpens();
+    void ReleaseOpen();
 
     // The bounce format: 8-bit unsigned PCM, 2 channels, 11,025 Hz.
     static WAVEFORMATEX BounceFormat();
@@ -51,6 +54,7 @@ class WaveTest : public testing::Test {
     int configs = 0;
     std::string goneFile;
     std::string opensFile;
+    std::string heldFile;
 };
 
 // Sleeps for the given number of seconds.
