@@ -202,6 +202,7 @@ struct Reopener {
     enum State { Trying, Found, GivenUp };
 
     WAVEFORMATEX format;
+    snd_pcm_t* lost; // closed by the helper first: a plugin's close takes milliseconds
     std::chrono::steady_clock::time_point nextTry;
     Opened device{}; // the helper's until it says Found
     std::atomic<int> state{Trying};
@@ -212,6 +213,12 @@ struct Reopener {
 };
 
 namespace {
+
+void CloseIfAny(snd_pcm_t* pcm) {
+    if (pcm != nullptr) {
+        snd_pcm_close(pcm);
+    }
+}
 
 void LetGo(Reopener* reopener) {
     if (reopener->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
@@ -226,6 +233,7 @@ bool GivenUp(const Reopener& reopener) {
 // A try each second; a device opened after the search was given up is closed unplayed.
 void* Reopen(void* argument) {
     auto* reopener = static_cast<Reopener*>(argument);
+    CloseIfAny(reopener->lost);
     std::unique_lock<std::mutex> lock(reopener->mutex);
     while (!reopener->wake.wait_until(lock, reopener->nextTry,
                                       [reopener] { return GivenUp(*reopener); })) {
@@ -254,12 +262,14 @@ void* Reopen(void* argument) {
 // Signals stay with the main thread, whose handlers note them: the helper blocks them all, from
 // its first instruction on (it inherits the mask it starts with), and so do the threads a
 // sound server's plugin starts from it. Without a thread the next write starts one.
-void StartReopener(WaveStream& stream) {
+void StartReopener(WaveStream& stream, snd_pcm_t* lost) {
     auto* reopener = new (std::nothrow) Reopener{};
     if (reopener == nullptr) {
+        CloseIfAny(lost);
         return;
     }
     reopener->format = stream.format;
+    reopener->lost = lost;
     reopener->nextTry = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     sigset_t all;
     sigset_t before;
@@ -275,6 +285,7 @@ void StartReopener(WaveStream& stream) {
     if (started) {
         stream.reopener = reopener;
     } else {
+        CloseIfAny(lost);
         delete reopener;
     }
 }
@@ -300,13 +311,13 @@ void GiveUp(WaveStream& stream, std::chrono::nanoseconds bound) {
     LetGo(reopener);
 }
 
-// Closes a device that has gone: the play it was given, if any, has ended with it.
+// Lets go of a device that has gone: the play it was given, if any, has ended with it.
 MMRESULT LoseDevice(WaveStream& stream) {
-    snd_pcm_close(stream.pcm);
+    snd_pcm_t* lost = stream.pcm;
     stream.pcm = nullptr;
     stream.lost = true;
     stream.soundsUntilNs = 0;
-    StartReopener(stream);
+    StartReopener(stream, lost);
     return MMSYSERR_NODRIVER;
 }
 
@@ -314,7 +325,7 @@ MMRESULT LoseDevice(WaveStream& stream) {
 bool FoundAgain(WaveStream& stream) {
     Reopener* reopener = stream.reopener;
     if (reopener == nullptr) {
-        StartReopener(stream);
+        StartReopener(stream, nullptr);
         return false;
     }
     if (reopener->state.load(std::memory_order_acquire) != Reopener::Found) {
