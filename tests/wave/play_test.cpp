@@ -209,11 +209,13 @@ TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
     for (const double deadline = Now() + 5; Opens() == opens && Now() < deadline; Wait(0.005)) {
         EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
     }
-    ASSERT_EQ(Opens(), opens + 1);
-    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    const int opening = Opens();
+    const MMRESULT whileOpening = Write();
     returned.set_value();
     rescue.join();
     EXPECT_FALSE(rescued) << "a write waited for the device to open";
+    ASSERT_EQ(opening, opens + 1);
+    EXPECT_EQ(whileOpening, MMSYSERR_NODRIVER);
     ReleaseOpen();
     MMRESULT written = MMSYSERR_NODRIVER;
     for (const double deadline = Now() + 5; written == MMSYSERR_NODRIVER && Now() < deadline;
