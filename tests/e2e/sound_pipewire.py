@@ -45,8 +45,8 @@ PLAYS, PAUSED_BEFORE, PAUSE = 5, 3, 1.0  # the fifth floor bounce comes about 10
 # the server is back 2 s before the first wanted bounce, its start and a try later.
 AWAY_BEFORE, BACK_AFTER, AWAY_BOUNCES, PLAYS_BACK = 1.0, 0.3, 2, 2
 CPU_MARGIN = 0.1  # of a core, over what the --silent program beside it takes
-# The first sound after the server is back goes to a stream opened at that bounce, which connects
-# to the server before it sounds: 55 ms later than the next, measured on PipeWire's plugin.
+# The first sound after the server is back may go to a stream opened just before that bounce, which
+# connects to the server before it sounds: 55 ms later than the next, measured on PipeWire's plugin.
 FRESH_STREAM = 0.1
 SPACING, ENDING = 0.05, 0.1  # a cycle and a few of the program's passes; its way out
 LATE = [0.0]  # the most a sleep of the check's overslept: the machine's load, measured
