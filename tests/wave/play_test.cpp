@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <future>
 #include <thread>
 
@@ -211,11 +212,17 @@ TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
     }
     const int opening = Opens();
     const MMRESULT whileOpening = Write();
+    // Signals go to the main thread, which the program's handlers note for.
+    const std::vector<unsigned long long> helpers = BlockedSignals("sound reopen");
     returned.set_value();
     rescue.join();
     EXPECT_FALSE(rescued) << "a write waited for the device to open";
     ASSERT_EQ(opening, opens + 1);
     EXPECT_EQ(whileOpening, MMSYSERR_NODRIVER);
+    ASSERT_EQ(helpers.size(), 1u);
+    for (const int number : {SIGINT, SIGTERM, SIGTSTP, SIGCONT, SIGWINCH}) {
+        EXPECT_NE(helpers[0] >> (number - 1) & 1, 0u) << "signal " << number;
+    }
     ReleaseOpen();
     MMRESULT written = MMSYSERR_NODRIVER;
     for (const double deadline = Now() + 5; written == MMSYSERR_NODRIVER && Now() < deadline;

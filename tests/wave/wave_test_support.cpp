@@ -132,6 +132,21 @@ std::vector<unsigned char> WaveTest::Copies(unsigned count) const {
     return all;
 }
 
+std::vector<unsigned long long> BlockedSignals(const std::string& name) {
+    std::vector<unsigned long long> masks;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string comm;
+        std::getline(std::ifstream(task.path() / "comm"), comm);
+        std::ifstream status(task.path() / "status");
+        for (std::string line; comm == name && std::getline(status, line);) {
+            if (line.rfind("SigBlk:", 0) == 0) {
+                masks.push_back(std::stoull(line.substr(7), nullptr, 16));
+            }
+        }
+    }
+    return masks;
+}
+
 void Wait(double seconds) {
     const auto whole = static_cast<time_t>(seconds);
     const timespec step{whole, static_cast<long>((seconds - static_cast<double>(whole)) * 1e9)};

@@ -57,6 +57,10 @@ class WaveTest : public testing::Test {
     std::string heldFile;
 };
 
+// The signals that the threads of the process named `name` block, one bit each (bit n - 1 for
+// signal n) as the system reports them; one mask per thread.
+std::vector<unsigned long long> BlockedSignals(const std::string& name);
+
 // Sleeps for the given number of seconds.
 void Wait(double seconds);
 

@@ -280,6 +280,9 @@ void StartReopener(WaveStream& stream, snd_pcm_t* lost) {
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     pthread_t thread;
     const bool started = pthread_create(&thread, &attributes, Reopen, reopener) == 0;
+    if (started) {
+        pthread_setname_np(thread, "sound reopen");
+    }
     pthread_attr_destroy(&attributes);
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (started) {
