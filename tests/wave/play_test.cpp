@@ -236,6 +236,34 @@ TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
     EXPECT_EQ(Captured(), Copies(1));
 }
 
+// On the way out an open still waiting holds it up no longer than a play would; what it opens
+// later is closed by the helper (else the leak check at the tests' end would find it).
+TEST_F(WaveTest, AnOpenStillWaitingHoldsUpTheWayOutASecondAtMost) {
+    UseGoingDevice("ENODEV");
+    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
+    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
+    Wait(SoundSeconds + 0.1);
+    LeaveDevice();
+    const int opens = Opens();
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    ReturnDevice();
+    HoldOpens();
+    for (const double deadline = Now() + 5; Opens() == opens && Now() < deadline; Wait(0.005)) {
+    }
+    const double start = Now();
+    CloseWaveOnExit();
+    const double waited = Now() - start;
+    EXPECT_GE(waited, 0.9);
+    EXPECT_LT(waited, 1.5);
+    ReleaseOpen();
+    for (const double deadline = Now() + 5;
+         !BlockedSignals("sound reopen").empty() && Now() < deadline; Wait(0.005)) {
+    }
+    EXPECT_TRUE(BlockedSignals("sound reopen").empty()) << "the helper goes on";
+    EXPECT_EQ(Opens(), opens + 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Gone, WaveGone,
                          testing::Values("EPIPE", "ESTRPIPE", "ENODEV", "EBADFD", "EIO",
                                          "disconnected", "delay"));
