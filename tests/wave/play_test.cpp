@@ -127,38 +127,19 @@ TEST_F(WaveTest, CloseOnExitDeliversWhatTheNullDeviceHoldsBack) {
 // so. The write that finds it gone plays nothing, and ends the play before; it is tried again once
 // a second at most, by n seconds after the loss n times at most, and plays again from the first
 // write after it is back and opened. The frame loop writes far more often than it bounces.
-class WaveGone : public WaveTest, public testing::WithParamInterface<const char*> {
-  protected:
-    // Writes until `more` tries more than `opens` have begun, each refused.
-    void WriteWhileAway(int opens, int more, double lost) {
-        const double deadline = Now() + more + 5;
-        for (int tries = 0; tries < more && Now() < deadline; Wait(0.005)) {
-            ASSERT_EQ(Write(), MMSYSERR_NODRIVER);
-            tries = Opens() - opens;
-            EXPECT_LE(tries, std::floor(Now() - lost)) << "tried again within the second";
-        }
-        EXPECT_EQ(Opens(), opens + more);
-    }
-};
+class WaveGone : public WaveTest, public testing::WithParamInterface<const char*> {};
 
 TEST_P(WaveGone, ADeviceGoneIsOpenedAgainOffTheLoopOnceASecond) {
-    UseGoingDevice(GetParam());
-    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
-    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
-    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
-    Wait(SoundSeconds + 0.1);
-    LeaveDevice();
-    const int opens = Opens();
-    const double lost = Now();
-    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    const int opens = PlayThenLose(GetParam());
     EXPECT_EQ(header.dwFlags, Played);
-    WriteWhileAway(opens, 2, lost);
+    EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+        EXPECT_LE(Opens() - opens, std::floor(Now() - lostAt)) << "tried again within the second";
+        return Opens() == opens + 2;
+    }));
     ReturnDevice();
     MMRESULT written = MMSYSERR_NODRIVER;
-    for (const double deadline = Now() + 5; written == MMSYSERR_NODRIVER && Now() < deadline;
-         Wait(0.005)) {
-        written = Write();
-    }
+    EXPECT_TRUE(WaitUntil([&] { return (written = Write()) != MMSYSERR_NODRIVER; }));
     ASSERT_EQ(written, MMSYSERR_NOERROR);
     EXPECT_EQ(Opens(), opens + 3);
     EXPECT_EQ(header.dwFlags, Playing);
@@ -186,16 +167,10 @@ TEST_F(WaveTest, APlayCutByTheDeviceGoingIsNotWaitedFor) {
 }
 
 // A device that takes its time to open (a sound server slow to answer) holds up no write, and the
-// first write after it has opened plays on it.
+// first write after it has opened plays on it. The helper that opens it leaves signals to the
+// main thread, whose handlers note them.
 TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
-    UseGoingDevice("ENODEV");
-    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
-    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
-    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
-    Wait(SoundSeconds + 0.1);
-    LeaveDevice();
-    const int opens = Opens();
-    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    const int opens = PlayThenLose("ENODEV");
     ReturnDevice();
     HoldOpens();
     // Were a write to wait for the open, only this would end it, and say so.
@@ -207,12 +182,9 @@ TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
             ReleaseOpen();
         }
     });
-    for (const double deadline = Now() + 5; Opens() == opens && Now() < deadline; Wait(0.005)) {
-        EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
-    }
+    WaitUntil([&] { return Write() == MMSYSERR_NODRIVER && Opens() > opens; });
     const int opening = Opens();
     const MMRESULT whileOpening = Write();
-    // Signals go to the main thread, which the program's handlers note for.
     const std::vector<unsigned long long> helpers = BlockedSignals("sound reopen");
     returned.set_value();
     rescue.join();
@@ -225,10 +197,7 @@ TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
     }
     ReleaseOpen();
     MMRESULT written = MMSYSERR_NODRIVER;
-    for (const double deadline = Now() + 5; written == MMSYSERR_NODRIVER && Now() < deadline;
-         Wait(0.005)) {
-        written = Write();
-    }
+    EXPECT_TRUE(WaitUntil([&] { return (written = Write()) != MMSYSERR_NODRIVER; }));
     ASSERT_EQ(written, MMSYSERR_NOERROR);
     EXPECT_EQ(Opens(), opens + 1);
     Wait(SoundSeconds + 0.1);
@@ -239,28 +208,18 @@ TEST_F(WaveTest, WritesGoOnWhileTheDeviceTakesItsTimeToOpen) {
 // On the way out an open still waiting holds it up no longer than a play would; what it opens
 // later is closed by the helper (else the leak check at the tests' end would find it).
 TEST_F(WaveTest, AnOpenStillWaitingHoldsUpTheWayOutASecondAtMost) {
-    UseGoingDevice("ENODEV");
-    ASSERT_EQ(Open(), MMSYSERR_NOERROR);
-    ASSERT_EQ(Prepare(), MMSYSERR_NOERROR);
-    ASSERT_EQ(Write(), MMSYSERR_NOERROR);
-    Wait(SoundSeconds + 0.1);
-    LeaveDevice();
-    const int opens = Opens();
-    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    const int opens = PlayThenLose("ENODEV");
     ReturnDevice();
     HoldOpens();
-    for (const double deadline = Now() + 5; Opens() == opens && Now() < deadline; Wait(0.005)) {
-    }
+    EXPECT_TRUE(WaitUntil([&] { return Opens() > opens; }));
     const double start = Now();
     CloseWaveOnExit();
     const double waited = Now() - start;
     EXPECT_GE(waited, 0.9);
     EXPECT_LT(waited, 1.5);
     ReleaseOpen();
-    for (const double deadline = Now() + 5;
-         !BlockedSignals("sound reopen").empty() && Now() < deadline; Wait(0.005)) {
-    }
-    EXPECT_TRUE(BlockedSignals("sound reopen").empty()) << "the helper goes on";
+    EXPECT_TRUE(WaitUntil([] { return BlockedSignals("sound reopen").empty(); }))
+        << "the helper goes on";
     EXPECT_EQ(Opens(), opens + 1);
 }
 

@@ -91,6 +91,19 @@ int WaveTest::Opens() const {
     return count;
 }
 
+int WaveTest::PlayThenLose(const std::string& gone) {
+    UseGoingDevice(gone);
+    EXPECT_EQ(Open(), MMSYSERR_NOERROR);
+    EXPECT_EQ(Prepare(), MMSYSERR_NOERROR);
+    EXPECT_EQ(Write(), MMSYSERR_NOERROR);
+    Wait(SoundSeconds + 0.1);
+    LeaveDevice();
+    const int opens = Opens();
+    lostAt = Now();
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    return opens;
+}
+
 WAVEFORMATEX WaveTest::BounceFormat() {
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -145,6 +158,15 @@ std::vector<unsigned long long> BlockedSignals(const std::string& name) {
         }
     }
     return masks;
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+    for (const double deadline = Now() + 5; Now() < deadline; Wait(0.005)) {
+        if (done()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Wait(double seconds) {

@@ -4,6 +4,7 @@
 
 #include "platform/win_api.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ class WaveTest : public testing::Test {
     int Opens() const;
     void HoldOpens();
     void ReleaseOpen();
+    // The going device opened and played once, then gone, as found by a write (refused); lostAt
+    // is just before that write. The tries to open it so far.
+    int PlayThenLose(const std::string& gone);
 
     // The bounce format: 8-bit unsigned PCM, 2 channels, 11,025 Hz.
     static WAVEFORMATEX BounceFormat();
@@ -43,6 +47,7 @@ class WaveTest : public testing::Test {
     // 16-bit one (b - 128) * 256, in the machine's byte order.
     std::vector<unsigned char> Copies(unsigned count) const;
 
+    double lostAt = 0;
     HWAVEOUT device = nullptr;
     WAVEHDR header{};
     std::vector<unsigned char> sound;
@@ -60,6 +65,9 @@ class WaveTest : public testing::Test {
 // The signals that the threads of the process named `name` block, one bit each (bit n - 1 for
 // signal n) as the system reports them; one mask per thread.
 std::vector<unsigned long long> BlockedSignals(const std::string& name);
+
+// Asks `done` every 5 ms until it holds, for 5 s at most: whether it held.
+bool WaitUntil(const std::function<bool()>& done);
 
 // Sleeps for the given number of seconds.
 void Wait(double seconds);
