@@ -39,12 +39,14 @@ CONFIG = {  # a cycle of 256 frames, 23 ms, takes a burst to the sink; no device
     "wireplumber/bluetooth.lua.d/51-zorvendale.lua": "bluez_monitor.enabled = false",
 }
 PLAYS, PAUSED_BEFORE, PAUSE = 5, 3, 1.0  # the fifth floor bounce comes about 10 s in
-# The server goes a second before the next bounce and comes back a second after the one after, so
-# that one bounce finds it gone and the next finds no server to open; the two after are wanted.
-AWAY_BEFORE, AWAY_BOUNCES, PLAYS_BACK = 1.0, 2, 2
+# The server goes a second before the next bounce and comes back a little after the one after, so
+# that one bounce finds it gone and the next finds no device; the two after are wanted. The device
+# is looked for once a second off the frame loop, and a bounce plays only on one found before it:
+# the server is back 2 s before the first wanted bounce, its start and a try later.
+AWAY_BEFORE, BACK_AFTER, AWAY_BOUNCES, PLAYS_BACK = 1.0, 0.3, 2, 2
 CPU_MARGIN = 0.1  # of a core, over what the --silent program beside it takes
-# The first sound after the server is back goes to a stream opened at that bounce, which connects
-# to the server before it sounds: 55 ms later than the next, measured on PipeWire's plugin.
+# The first sound after the server is back may go to a stream opened just before that bounce, which
+# connects to the server before it sounds: 55 ms later than the next, measured on PipeWire's plugin.
 FRESH_STREAM = 0.1
 SPACING, ENDING = 0.05, 0.1  # a cycle and a few of the program's passes; its way out
 LATE = [0.0]  # the most a sleep of the check's overslept: the machine's load, measured
@@ -285,7 +287,7 @@ class Check:
             def due(k):
                 return first + self.bounces[k] - self.bounces[0] + pause[1]
             faults += self.away(playing, silent, due(PLAYS) - AWAY_BEFORE,
-                                due(PLAYS + AWAY_BOUNCES - 1) + AWAY_BEFORE)
+                                due(PLAYS + AWAY_BOUNCES - 1) + BACK_AFTER)
             self.record(f"{during}-back")
             for k in range(PLAYS + AWAY_BOUNCES, PLAYS + AWAY_BOUNCES + PLAYS_BACK):
                 if not (seen := self.bursts(k - PLAYS - AWAY_BOUNCES + 1, due(k) + 1.0 -
@@ -328,6 +330,7 @@ class Check:
         if any(any(c.isalpha() for c in picture) for picture in pictures):
             faults.append("while the server was away text came into the picture")
         self.start(self.pulse_config)
+        print(f"server back {time.monotonic() - back:.3f} s after its start")
         return faults
 
     def quit(self, playing, silent, during):

@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void WaveTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "wave-test-XXXXXX").string();
@@ -51,10 +54,24 @@ void WaveTest::UseTimedDevice(bool staleDelay) {
 void WaveTest::UseGoingDevice(const std::string& gone) {
     goneFile = dir + "/gone";
     opensFile = dir + "/opens";
+    heldFile = dir + "/held";
     UseDefaultDevice("type file slave { pcm { type zvtimed stale_delay " +
                      std::string(gone == "delay" ? "true" : "false") + " gone_file \"" + goneFile +
-                     "\" gone_error \"" + gone + "\" opens_file \"" + opensFile + "\" } } file \"" +
-                     capture + "\" format \"raw\"");
+                     "\" gone_error \"" + gone + "\" opens_file \"" + opensFile +
+                     "\" held_open \"" + heldFile + "\" } } file \"" + capture +
+                     "\" format \"raw\"");
+}
+
+void WaveTest::HoldOpens() {
+    ASSERT_EQ(mkfifo(heldFile.c_str(), 0600), 0);
+}
+
+// The FIFO goes first, so that the open let go doesn't wait again.
+void WaveTest::ReleaseOpen() {
+    const int fifo = open(heldFile.c_str(), O_WRONLY);
+    std::filesystem::remove(heldFile);
+    ASSERT_GE(fifo, 0);
+    close(fifo);
 }
 
 void WaveTest::LeaveDevice() {
@@ -72,6 +89,19 @@ int WaveTest::Opens() const {
         ++count;
     }
     return count;
+}
+
+int WaveTest::PlayThenLose(const std::string& gone) {
+    UseGoingDevice(gone);
+    EXPECT_EQ(Open(), MMSYSERR_NOERROR);
+    EXPECT_EQ(Prepare(), MMSYSERR_NOERROR);
+    EXPECT_EQ(Write(), MMSYSERR_NOERROR);
+    Wait(SoundSeconds + 0.1);
+    LeaveDevice();
+    const int opens = Opens();
+    lostAt = Now();
+    EXPECT_EQ(Write(), MMSYSERR_NODRIVER);
+    return opens;
 }
 
 WAVEFORMATEX WaveTest::BounceFormat() {
@@ -113,6 +143,30 @@ std::vector<unsigned char> WaveTest::Copies(unsigned count) const {
         }
     }
     return all;
+}
+
+std::vector<unsigned long long> BlockedSignals(const std::string& name) {
+    std::vector<unsigned long long> masks;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string comm;
+        std::getline(std::ifstream(task.path() / "comm"), comm);
+        std::ifstream status(task.path() / "status");
+        for (std::string line; comm == name && std::getline(status, line);) {
+            if (line.rfind("SigBlk:", 0) == 0) {
+                masks.push_back(std::stoull(line.substr(7), nullptr, 16));
+            }
+        }
+    }
+    return masks;
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+    for (const double deadline = Now() + 5; Now() < deadline; Wait(0.005)) {
+        if (done()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Wait(double seconds) {

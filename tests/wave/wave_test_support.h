@@ -4,6 +4,7 @@
 
 #include "platform/win_api.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -23,10 +24,16 @@ class WaveTest : public testing::Test {
     void UseTimedDevice(bool staleDelay = false);
     // The timed device, which goes away at LeaveDevice, its calls failing as `gone` says (see
     // timed_pcm.cpp), and can be opened again after ReturnDevice. Opens() counts the tries.
+    // Between HoldOpens and ReleaseOpen a try to open it waits, from its start (counted) on.
     void UseGoingDevice(const std::string& gone);
     void LeaveDevice();
     void ReturnDevice();
     int Opens() const;
+    void HoldOpens();
+    void ReleaseOpen();
+    // The going device opened and played once, then gone, as found by a write (refused); lostAt
+    // is just before that write. The tries to open it so far.
+    int PlayThenLose(const std::string& gone);
 
     // The bounce format: 8-bit unsigned PCM, 2 channels, 11,025 Hz.
     static WAVEFORMATEX BounceFormat();
@@ -40,6 +47,7 @@ class WaveTest : public testing::Test {
     // 16-bit one (b - 128) * 256, in the machine's byte order.
     std::vector<unsigned char> Copies(unsigned count) const;
 
+    double lostAt = 0;
     HWAVEOUT device = nullptr;
     WAVEHDR header{};
     std::vector<unsigned char> sound;
@@ -51,7 +59,15 @@ class WaveTest : public testing::Test {
     int configs = 0;
     std::string goneFile;
     std::string opensFile;
+    std::string heldFile;
 };
+
+// The signals that the threads of the process named `name` block, one bit each (bit n - 1 for
+// signal n) as the system reports them; one mask per thread.
+std::vector<unsigned long long> BlockedSignals(const std::string& name);
+
+// Asks `done` every 5 ms until it holds, for 5 s at most: whether it held.
+bool WaitUntil(const std::function<bool()>& done);
 
 // Sleeps for the given number of seconds.
 void Wait(double seconds);

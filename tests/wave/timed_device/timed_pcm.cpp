@@ -5,12 +5,15 @@
 // for the delay, it neither reaches 0 nor moves the state, which reads RUNNING until something
 // asks for the space. With "gone_file PATH" it behaves, while that file exists, as a device whose
 // sound server has stopped, its calls failing as "gone_error" says (the kinds below); it can't be
-// opened meanwhile, and each try to open it adds a line to "opens_file".
+// opened meanwhile, and each try to open it adds a line to "opens_file". With "held_open PATH", an
+// open that finds a FIFO there waits until something has opened it for writing and closed it: a
+// sound server that is slow to answer, for as long as the test likes.
 #include <alsa/asoundlib.h>
 #include <alsa/pcm_external.h>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -198,6 +201,14 @@ extern "C" int _snd_pcm_zvtimed_open(snd_pcm_t** pcmp, const char* name, snd_con
     const std::string opens = Text(conf, "opens_file");
     if (!opens.empty()) {
         std::ofstream(opens, std::ios::app) << "open\n";
+    }
+    const std::string held = Text(conf, "held_open");
+    const int fifo = held.empty() ? -1 : open(held.c_str(), O_RDONLY);
+    if (fifo >= 0) {
+        char byte = 0;
+        while (read(fifo, &byte, 1) > 0) {
+        }
+        close(fifo);
     }
     const std::string goneFile = Text(conf, "gone_file");
     if (!goneFile.empty() && access(goneFile.c_str(), F_OK) == 0) {

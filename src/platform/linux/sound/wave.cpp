@@ -1,8 +1,9 @@
 // The waveform-audio output calls on ALSA, with Windows' results. Nothing calls back: a play is
 // seen to have ended the next time its device is asked. A device sounds one buffer at a time, so
 // a write while anything is still sounding is refused with WAVERR_STILLPLAYING and changes nothing.
-// A device that goes away (its sound server stopped) is opened again at a later write; meanwhile
-// writes play nothing and say MMSYSERR_NODRIVER, and the play it cut has ended.
+// A device that goes away (its sound server stopped) is looked for again off the frame loop, and
+// taken by the first write after it is found; meanwhile writes play nothing and say
+// MMSYSERR_NODRIVER, and the play it cut has ended.
 #include "platform/linux/sound/wave.h"
 
 #include "platform/common/start_failure.h"

@@ -2,10 +2,17 @@
 
 #include <algorithm>
 #include <alsa/asoundlib.h>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <ctime>
+#include <mutex>
+#include <new>
+#include <pthread.h>
 #include <string>
 
 #include "platform/common/start_failure.h"
@@ -66,8 +73,14 @@ bool StartAtFirstFrame(snd_pcm_t* pcm) {
            snd_pcm_sw_params(pcm, sw) == 0;
 }
 
-MMRESULT Configure(snd_pcm_t* pcm, WaveStream& stream, snd_pcm_format_t format, bool starting) {
-    const WAVEFORMATEX& f = stream.format;
+// A device as opened and configured, before a stream takes it.
+struct Opened {
+    snd_pcm_t* pcm;
+    unsigned long bufferFrames;
+};
+
+MMRESULT Configure(snd_pcm_t* pcm, const WAVEFORMATEX& f, snd_pcm_format_t format, bool starting,
+                   Opened& opened) {
     snd_pcm_uframes_t buffer = 0;
     snd_pcm_uframes_t period = 0;
     int err = snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, f.nChannels,
@@ -87,15 +100,15 @@ MMRESULT Configure(snd_pcm_t* pcm, WaveStream& stream, snd_pcm_format_t format, 
         }
         return MMSYSERR_ERROR;
     }
-    stream.pcm = pcm;
-    stream.bufferFrames = buffer;
+    opened = Opened{pcm, buffer};
     return MMSYSERR_NOERROR;
 }
 
-// Opens the default device for the stream's format, without waiting for it.
-MMRESULT OpenDevice(WaveStream& stream, bool starting) {
+// Opens the default device for a format already checked, in the mode that lets writes return
+// without waiting.
+MMRESULT OpenDevice(const WAVEFORMATEX& f, bool starting, Opened& opened) {
     snd_pcm_format_t format = SND_PCM_FORMAT_UNKNOWN;
-    PickFormat(stream.format, format);
+    PickFormat(f, format);
     snd_pcm_t* pcm = nullptr;
     const int err = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) {
@@ -104,7 +117,7 @@ MMRESULT OpenDevice(WaveStream& stream, bool starting) {
         }
         return OpenFailure(err);
     }
-    const MMRESULT configured = Configure(pcm, stream, format, starting);
+    const MMRESULT configured = Configure(pcm, f, format, starting, opened);
     if (configured != MMSYSERR_NOERROR) {
         snd_pcm_close(pcm);
     }
@@ -180,28 +193,152 @@ int64_t MonotonicNs() {
     return ClockNanoseconds(CLOCK_MONOTONIC);
 }
 
-// Closes a device that has gone: the play it was given, if any, has ended with it.
+} // namespace
+
+// The search for a lost device, shared by the stream and the helper thread that opens the device
+// once a second until it has one or is given up. The helper touches nothing else; the frame loop
+// only reads `state` and, once it says Found, the device. Whichever lets go last deletes it.
+struct Reopener {
+    enum State { Trying, Found, GivenUp };
+
+    WAVEFORMATEX format;
+    snd_pcm_t* lost; // closed by the helper first: a plugin's close takes milliseconds
+    std::chrono::steady_clock::time_point nextTry;
+    Opened device{}; // the helper's until it says Found
+    std::atomic<int> state{Trying};
+    std::atomic<int> holders{2};
+    std::mutex mutex;             // for the helper's wait between tries, and for its end
+    std::condition_variable wake; // a try due, the search given up, or the helper done
+    bool done = false;            // under mutex: the helper touches nothing more but `holders`
+};
+
+namespace {
+
+void CloseIfAny(snd_pcm_t* pcm) {
+    if (pcm != nullptr) {
+        snd_pcm_close(pcm);
+    }
+}
+
+void LetGo(Reopener* reopener) {
+    if (reopener->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete reopener;
+    }
+}
+
+bool GivenUp(const Reopener& reopener) {
+    return reopener.state.load(std::memory_order_acquire) == Reopener::GivenUp;
+}
+
+// A try each second; a device opened after the search was given up is closed unplayed.
+void* Reopen(void* argument) {
+    auto* reopener = static_cast<Reopener*>(argument);
+    CloseIfAny(reopener->lost);
+    std::unique_lock<std::mutex> lock(reopener->mutex);
+    while (!reopener->wake.wait_until(lock, reopener->nextTry,
+                                      [reopener] { return GivenUp(*reopener); })) {
+        reopener->nextTry = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        lock.unlock();
+        Opened opened{};
+        const bool found = OpenDevice(reopener->format, false, opened) == MMSYSERR_NOERROR;
+        lock.lock();
+        if (found) {
+            reopener->device = opened;
+            int trying = Reopener::Trying;
+            if (!reopener->state.compare_exchange_strong(trying, Reopener::Found,
+                                                         std::memory_order_acq_rel)) {
+                snd_pcm_close(opened.pcm);
+            }
+            break;
+        }
+    }
+    reopener->done = true;
+    reopener->wake.notify_all();
+    lock.unlock();
+    LetGo(reopener);
+    return nullptr;
+}
+
+// Signals stay with the main thread, whose handlers note them: the helper blocks them all, from
+// its first instruction on (it inherits the mask it starts with), and so do the threads a
+// sound server's plugin starts from it. Without a thread the next write starts one.
+void StartReopener(WaveStream& stream, snd_pcm_t* lost) {
+    auto* reopener = new (std::nothrow) Reopener{};
+    if (reopener == nullptr) {
+        CloseIfAny(lost);
+        return;
+    }
+    reopener->format = stream.format;
+    reopener->lost = lost;
+    reopener->nextTry = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &before);
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_t thread;
+    const bool started = pthread_create(&thread, &attributes, Reopen, reopener) == 0;
+    if (started) {
+        pthread_setname_np(thread, "sound reopen");
+    }
+    pthread_attr_destroy(&attributes);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (started) {
+        stream.reopener = reopener;
+    } else {
+        CloseIfAny(lost);
+        delete reopener;
+    }
+}
+
+// Ends the search: a device found and not yet taken is closed unplayed; a helper still trying is
+// woken and waited for, within the bound of a close, so that it doesn't outlive the stream
+// needlessly. Past that it closes what it opens itself, or ends with the process.
+void GiveUp(WaveStream& stream, std::chrono::nanoseconds bound) {
+    Reopener* reopener = stream.reopener;
+    if (reopener == nullptr) {
+        return;
+    }
+    stream.reopener = nullptr;
+    int trying = Reopener::Trying;
+    if (reopener->state.compare_exchange_strong(trying, Reopener::GivenUp,
+                                                std::memory_order_acq_rel)) {
+        std::unique_lock<std::mutex> lock(reopener->mutex);
+        reopener->wake.notify_all();
+        reopener->wake.wait_for(lock, bound, [reopener] { return reopener->done; });
+    } else {
+        snd_pcm_close(reopener->device.pcm);
+    }
+    LetGo(reopener);
+}
+
+// Lets go of a device that has gone: the play it was given, if any, has ended with it.
 MMRESULT LoseDevice(WaveStream& stream) {
-    snd_pcm_close(stream.pcm);
+    snd_pcm_t* lost = stream.pcm;
     stream.pcm = nullptr;
     stream.lost = true;
     stream.soundsUntilNs = 0;
-    stream.triedNs = MonotonicNs();
+    StartReopener(stream, lost);
     return MMSYSERR_NODRIVER;
 }
 
-// The device again, at most once a second: a server that is still away answers at once, without
-// waiting, and plays nothing.
+// Takes the device the helper has found, without waiting for it.
 bool FoundAgain(WaveStream& stream) {
-    const int64_t now = MonotonicNs();
-    if (now - stream.triedNs < NanosecondsPerSecond) {
+    Reopener* reopener = stream.reopener;
+    if (reopener == nullptr) {
+        StartReopener(stream, nullptr);
         return false;
     }
-    stream.triedNs = now;
-    if (OpenDevice(stream, false) != MMSYSERR_NOERROR) {
+    if (reopener->state.load(std::memory_order_acquire) != Reopener::Found) {
         return false;
     }
+    stream.pcm = reopener->device.pcm;
+    stream.bufferFrames = reopener->device.bufferFrames;
+    stream.reopener = nullptr;
     stream.lost = false;
+    LetGo(reopener);
     return true;
 }
 
@@ -212,14 +349,24 @@ MMRESULT OpenWaveStream(WaveStream& stream, const WAVEFORMATEX& f) {
     if (!PickFormat(f, format)) {
         return WAVERR_BADFORMAT;
     }
-    stream = WaveStream{
-        nullptr, f, f.nBlockAlign, f.wBitsPerSample == 8 && !silent, f.nSamplesPerSec, ULONG_MAX, 0,
-        false,   0};
+    stream = WaveStream{nullptr,
+                        f,
+                        f.nBlockAlign,
+                        f.wBitsPerSample == 8 && !silent,
+                        f.nSamplesPerSec,
+                        ULONG_MAX,
+                        0,
+                        false,
+                        nullptr};
     if (silent) {
         return MMSYSERR_NOERROR;
     }
     snd_lib_error_set_handler(IgnoreAlsaError);
-    return OpenDevice(stream, true);
+    Opened opened{};
+    const MMRESULT result = OpenDevice(f, true, opened);
+    stream.pcm = opened.pcm;
+    stream.bufferFrames = result == MMSYSERR_NOERROR ? opened.bufferFrames : ULONG_MAX;
+    return result;
 }
 
 bool WaveStreamSounding(const WaveStream& stream) {
@@ -267,6 +414,7 @@ MMRESULT WriteWaveStream(WaveStream& stream, const void* data, unsigned long fra
 // that has gone meanwhile plays nothing more: its space can't be told.
 void CloseWaveStream(WaveStream& stream) {
     if (stream.pcm == nullptr) {
+        GiveUp(stream, std::chrono::nanoseconds(CloseWaitSteps * CloseWaitStepNs));
         stream.lost = false;
         return;
     }
