@@ -12,13 +12,15 @@ struct TypedKeys {
 };
 
 // One key from the provider: a byte of its own (never ESC, nor one of the 8-bit controls that
-// answers may begin with), Alt with a key, a cursor or function key (ESC [ ... final, ESC O key,
-// never CSI ?, which only answers send), Alt+Shift+P, or q or Q.
+// answers may begin with, nor a 0 or 1 right after Alt+Shift+P, which would type the start of an
+// answer: ESC P 1$r ... can't be told from one), Alt with a key, a cursor or function key (ESC [
+// ... final, ESC O key, never CSI ?, which only answers send), Alt+Shift+P, or q or Q.
 inline void TypeKey(FuzzedDataProvider& input, TypedKeys& typed) {
     const auto byte = input.ConsumeIntegral<unsigned char>();
     switch (input.ConsumeIntegralInRange(0, 5)) {
     case 0:
-        if (byte != 0x1B && byte != 'q' && byte != 'Q' && (byte < 0x80 || byte > 0x9F)) {
+        if (byte != 0x1B && byte != 'q' && byte != 'Q' && (byte < 0x80 || byte > 0x9F) &&
+            !(typed.bytes.ends_with("\x1bP") && (byte == '0' || byte == '1'))) {
             typed.bytes += static_cast<char>(byte);
         }
         break;

@@ -84,17 +84,27 @@ void JudgeString(ReplyReader& reader) {
     reader.length = 0;
 }
 
+bool IsDigit(char byte) {
+    return byte >= '0' && byte <= '9';
+}
+
 // Whether the byte, the sequence's next after its introducer, keeps it an answer: the device
-// attributes' CSI ? digits and ';' (ended by 'c'), or a string that begins 1$r or 0$r.
+// attributes' CSI ? digits and ';' (ended by 'c'), or a string that begins 1$r or 0$r and goes on
+// with a rendition's digits, ';' and ':' up to its final m. Anything else was typed (Alt+Shift+P,
+// then keys), and goes on as keys, a q among them quitting.
 bool GoesOnAnswer(const ReplyReader& reader, char byte) {
     const size_t at = reader.textLength;
     if (reader.kind == EscapeScanner::Control) {
-        return at == 0 ? byte == '?' : (byte >= '0' && byte <= '9') || byte == ';';
+        return at == 0 ? byte == '?' : IsDigit(byte) || byte == ';';
     }
     if (reader.kind != EscapeScanner::String) {
         return false;
     }
-    return reader.ours || (at == 0 && (byte == '0' || byte == '1')) || (at == 1 && byte == '$') ||
+    if (reader.ours) {
+        return reader.sequence[reader.length - 1] != 'm' &&
+               (IsDigit(byte) || byte == ';' || byte == ':' || byte == 'm');
+    }
+    return (at == 0 && (byte == '0' || byte == '1')) || (at == 1 && byte == '$') ||
            (at == 2 && byte == 'r');
 }
 
