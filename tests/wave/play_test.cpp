@@ -216,7 +216,8 @@ TEST_F(WaveTest, AnOpenStillWaitingHoldsUpTheWayOutASecondAtMost) {
     CloseWaveOnExit();
     const double waited = Now() - start;
     EXPECT_GE(waited, 0.9);
-    EXPECT_LT(waited, 1.5);
+    // A second's waits, however late a busy machine ends each: not the open's, which never ends.
+    EXPECT_LT(waited, 3.0);
     ReleaseOpen();
     EXPECT_TRUE(WaitUntil([] { return BlockedSignals("sound reopen").empty(); }))
         << "the helper goes on";
