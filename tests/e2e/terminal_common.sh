@@ -23,7 +23,14 @@ cleanup() {
     if [ -s "$WORK/pid" ]; then
         kill -KILL "$(cat "$WORK/pid")" 2>/dev/null
     fi
-    tmux -L "$SERVER" kill-server 2>/dev/null
+    # Every pane's server, not the last alone: a check may start several.
+    start=0
+    while [ "$start" -le "$STARTS" ]; do
+        server=$SERVER_BASE-$start
+        [ "$start" = 0 ] && server=$SERVER_BASE
+        tmux -L "$server" kill-server 2>/dev/null
+        start=$((start + 1))
+    done
     rm -rf "$WORK"
 }
 trap cleanup EXIT
