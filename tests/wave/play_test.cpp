@@ -141,7 +141,10 @@ TEST_P(WaveGone, ADeviceGoneIsOpenedAgainOffTheLoopOnceASecond) {
     MMRESULT written = MMSYSERR_NODRIVER;
     EXPECT_TRUE(WaitUntil([&] { return (written = Write()) != MMSYSERR_NODRIVER; }));
     ASSERT_EQ(written, MMSYSERR_NOERROR);
-    EXPECT_EQ(Opens(), opens + 3);
+    // The try counted as the device came back may already have found it (a slow machine, or an
+    // emulated one, can take that long between counting a try and opening).
+    EXPECT_GE(Opens(), opens + 2);
+    EXPECT_LE(Opens(), opens + 3);
     EXPECT_EQ(header.dwFlags, Playing);
     EXPECT_EQ(Write(), WAVERR_STILLPLAYING);
     Wait(SoundSeconds + 0.1);
