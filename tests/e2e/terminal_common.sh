@@ -263,50 +263,37 @@ check_restored() {
 $(grep -a "after-exit $1" "$WORK/after" | cat -v)"
 }
 
-# check_plain_text TEXT LABEL: TEXT shows in the pane in default colours, wherever it lies (over the
-# picture, when the terminal has no alternate screen).
-check_plain_text() {
-    wait_for_text "$1"
+# check_pane_text plain|cleared TEXT LABEL: with plain, TEXT shows in the pane in default colours,
+# wherever it lies (over the picture, when the terminal has no alternate screen); with cleared, the
+# pane holds TEXT on its first line and nothing else, all in default colours: a terminal without an
+# alternate screen is left as cleared as the program found it.
+check_pane_text() {
+    wait_for_text "$2"
     tmux -L "$SERVER" capture-pane -p -e >"$WORK/after"
-    if ! python3 -B - "$HERE" "$WORK/after" "$1" 2>"$WORK/plain.log" <<'CHECK'
+    if ! python3 -B - "$HERE" "$WORK/after" "$1" "$2" 2>"$WORK/text.log" <<'CHECK'
 import sys
 sys.path.insert(0, sys.argv[1])
 from terminal_picture import parse_lines
 with open(sys.argv[2], encoding="utf-8") as f:
-    lines = f.read().split("\n")
-text = sys.argv[3]
-for cells in parse_lines(lines):
-    at = "".join(glyph for glyph, _, _ in cells).find(text)
+    lines = parse_lines(f.read().split("\n"))
+mode, text = sys.argv[3:5]
+shown = ["".join(glyph for glyph, _, _ in cells) for cells in lines]
+if mode == "cleared":
+    shown = [line.rstrip() for line in shown]
+    coloured = sum(1 for cells in lines for cell in cells if cell[1:] != (None, None))
+    if shown[0] != text or any(shown[1:]) or coloured:
+        sys.exit(f"not cleared: first line {shown[0]!r}, {sum(map(bool, shown[1:]))} other lines "
+                 f"not blank, {coloured} cells in colour")
+    sys.exit(0)
+for cells, line in zip(lines, shown):
+    at = line.find(text)
     if at >= 0:
         colours = {cell[1:] for cell in cells[at:at + len(text)]}
         sys.exit(0 if colours == {(None, None)} else f"'{text}' in colours {colours}")
 sys.exit(f"'{text}' not shown")
 CHECK
     then
-        fail "$2: $(cat "$WORK/plain.log")"
-    fi
-}
-
-# check_cleared TEXT LABEL: the pane holds TEXT on its first line and nothing else, all in default
-# colours: a terminal without an alternate screen is left as cleared as the program found it.
-check_cleared() {
-    wait_for_text "$1"
-    tmux -L "$SERVER" capture-pane -p -e >"$WORK/after"
-    if ! python3 -B - "$HERE" "$WORK/after" "$1" 2>"$WORK/cleared.log" <<'CHECK'
-import sys
-sys.path.insert(0, sys.argv[1])
-from terminal_picture import parse_lines
-with open(sys.argv[2], encoding="utf-8") as f:
-    lines = parse_lines(f.read().split("\n"))
-text = sys.argv[3]
-shown = ["".join(glyph for glyph, _, _ in cells).rstrip() for cells in lines]
-coloured = sum(1 for cells in lines for cell in cells if cell[1:] != (None, None))
-if shown[0] != text or any(shown[1:]) or coloured:
-    sys.exit(f"first line {shown[0]!r}, {sum(map(bool, shown[1:]))} other lines not blank, "
-             f"{coloured} cells in colour")
-CHECK
-    then
-        fail "$2: not cleared: $(cat "$WORK/cleared.log")"
+        fail "$3: $(cat "$WORK/text.log")"
     fi
 }
 

@@ -46,7 +46,7 @@ if wait_for_picture 10; then
     kill -s TERM "$(cat "$WORK/pid")"
     expect_status 1 143 "no alternate screen"
     check_given_back 1 "no alternate screen"
-    check_plain_text "after-exit 1" "no alternate screen"
+    check_pane_text plain "after-exit 1" "no alternate screen"
 else
     fail "no alternate screen: no picture within 10 s"
 fi
@@ -63,7 +63,7 @@ start_pane 1
 if wait_for_picture 10; then
     tmux -L "$SERVER" send-keys q
     expect_status 1 0 "GNU screen"
-    check_cleared "after-exit 1" "GNU screen"
+    check_pane_text cleared "after-exit 1" "GNU screen"
 else
     fail "GNU screen: no picture within 10 s"
 fi
